@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace toolkit {
+
+enum class MessageIcon { Stop, Exclamation, Information };
+
+// The system beep, the modal message box and the file-open dialog, each reached through a
+// seam so that tests can count beeps and answer dialogs without a screen. A handler set to
+// nullptr restores the real one.
+void beep();
+void messageBox(QWidget* parent, const QString& text, MessageIcon icon, const QString& caption);
+// The chosen file's full path, or nothing when the user cancels. The filter is written
+// "description|pattern" as the windows give it.
+std::optional<QString> getOpenFileName(QWidget* parent, const QString& startFolder,
+                                       const QString& filter);
+
+using BeepHandler = std::function<void()>;
+using MessageBoxHandler =
+    std::function<void(const QString& text, MessageIcon icon, const QString& caption)>;
+using OpenFileHandler = std::function<std::optional<QString>(const QString& startFolder,
+                                                             const QString& filter)>;
+void setBeepHandler(BeepHandler handler);
+void setMessageBoxHandler(MessageBoxHandler handler);
+void setOpenFileHandler(OpenFileHandler handler);
+
+} // namespace toolkit
