@@ -20,7 +20,7 @@ std::optional<Codec> codecFromName(std::string_view name);
 // False when this FFmpeg build lacks the encoder (H264 needs libx264).
 bool encoderAvailable(Codec codec);
 
-struct VideoSpec {
+struct VideoSettings {
     Codec codec = Codec::Mjpeg;
     int width = 320;  // even
     int height = 240; // even
@@ -45,6 +45,6 @@ struct VideoSpec {
 // Writes the AVI file. Returns "" on success, else a message saying what went wrong.
 // The frame painted as n is the n-th frame in display order, whatever the codec's
 // decode order.
-std::string writeAvi(const std::string& path, const VideoSpec& spec);
+std::string writeAvi(const std::string& path, const VideoSettings& settings);
 
 } // namespace videogen
