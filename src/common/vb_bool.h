@@ -9,6 +9,12 @@ using VbBool = std::int16_t;
 inline constexpr VbBool VbFalse = 0;
 inline constexpr VbBool VbTrue = -1;
 
-constexpr VbBool vbNot(VbBool b) { return static_cast<VbBool>(~b); }
-constexpr bool isTrue(VbBool b) { return b != 0; }
-constexpr VbBool toVbBool(bool b) { return b ? VbTrue : VbFalse; }
+constexpr VbBool vbNot(VbBool b) {
+    return static_cast<VbBool>(~b);
+}
+constexpr bool isTrue(VbBool b) {
+    return b != 0;
+}
+constexpr VbBool toVbBool(bool b) {
+    return b ? VbTrue : VbFalse;
+}

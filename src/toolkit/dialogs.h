@@ -23,8 +23,8 @@ std::optional<QString> getOpenFileName(QWidget* parent, const QString& startFold
 using BeepHandler = std::function<void()>;
 using MessageBoxHandler =
     std::function<void(const QString& text, MessageIcon icon, const QString& caption)>;
-using OpenFileHandler = std::function<std::optional<QString>(const QString& startFolder,
-                                                             const QString& filter)>;
+using OpenFileHandler =
+    std::function<std::optional<QString>(const QString& startFolder, const QString& filter)>;
 void setBeepHandler(BeepHandler handler);
 void setMessageBoxHandler(MessageBoxHandler handler);
 void setOpenFileHandler(OpenFileHandler handler);

@@ -21,7 +21,7 @@ class PictureClient;
 // (small positive integers) by which the media service finds it.
 class PictureBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kBorder = 2;
 
     explicit PictureBox(QWidget* parent = nullptr);
@@ -86,20 +86,22 @@ public:
     // Paints a picture at the client origin in copy mode, clipped to the client area.
     void paintImage(const QImage& picture);
 
-signals:
+  signals:
     // A mouse button went down over the client area; x and y in the current scale, with
     // whatever fraction the event carries.
     void mouseDown(int button, int shift, float x, float y);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     friend class PictureClient;
     void clientMousePressed(QPointF pixelPos, Qt::MouseButton button,
                             Qt::KeyboardModifiers modifiers);
-    void resizeImage(QSize size);
+    // Sizes the client area and the backing image to the outer size; a hidden widget
+    // gets no resize event until it is shown, and drawing may come before that.
+    void fitClientToOuterSize();
     double pixelRadius(double radius) const;
     QFont drawingFont() const;
 

@@ -6,7 +6,9 @@ namespace toolkit {
 
 // Layouts are given in twips; 15 twips make one pixel at 96 dots per inch.
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int twipsToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+constexpr int twipsToPixels(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 
 // Gives a top-level window an outer size (frame and title bar included) and centres that
 // frame on its screen. Frame margins are known only once the window manager has framed

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "common/vb_bool.h"
+#include "measurement/measurement_table.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+class QTimer;
+class Form2;
+class Form3;
+
+namespace toolkit {
+class CommandButton;
+class PictureBox;
+} // namespace toolkit
+
+// The settings of the file-open dialog: its filter, and whether cancelling counts as a
+// failure of the open operation.
+struct FileDialogSettings {
+    QString filter;
+    bool cancelError = false;
+};
+
+// The main window: the video area, the measuring area with its rulers, the transport and
+// measurement buttons. Controls and fields keep the names the program has always used;
+// handlers are named after the control and the event.
+class Form1 : public QMainWindow {
+  public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Enables play exactly when b1 is True; pause, step, step back, erase-all and the
+    // slider exactly when b2 is True.
+    void cmd_enabled(VbBool b1, VbBool b2);
+    // Draws the rulers into Picture2 and fixes AreaW/AreaH from the video area's size.
+    void scale_draw();
+
+    void Form_Load();
+    void Form_Activate();
+    void Cmd_st_Click();
+    void Cmd_vt_Click();
+
+    // Controls.
+    QAction* mnuopen = nullptr;
+    QAction* mnuclose = nullptr;
+    QAction* mnuend = nullptr;
+    QLabel* Label1 = nullptr;
+    toolkit::PictureBox* Picture1 = nullptr;
+    toolkit::CommandButton* Cmd_trans = nullptr;
+    toolkit::PictureBox* Picture2 = nullptr;
+    toolkit::PictureBox* Picture3 = nullptr;
+    toolkit::CommandButton* Cmd_Xchange = nullptr;
+    toolkit::CommandButton* Cmd_Ychange = nullptr;
+    toolkit::CommandButton* Command4 = nullptr;
+    toolkit::CommandButton* Command3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    toolkit::CommandButton* Cmd_巻き戻し = nullptr;
+    toolkit::CommandButton* Command2 = nullptr;
+    toolkit::CommandButton* Command1 = nullptr;
+    toolkit::CommandButton* Cmd_Reset = nullptr;
+    toolkit::CommandButton* Command6 = nullptr;
+    toolkit::CommandButton* Cmd_vt = nullptr;
+    toolkit::CommandButton* Cmd_st = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QTimer* Timer1 = nullptr;
+    FileDialogSettings CommonDialog1;
+
+    // Fields. Frame counts are 32-bit, so no amount of stepping makes them wrap.
+    Module1::FrameCount FramesSinceMark = 0;
+    VbBool PlayStarted = VbFalse;
+    std::array<float, Module1::kTableSize> PixX{};
+    std::array<float, Module1::kTableSize> PixY{};
+    VbBool XAxisRight = VbFalse;
+    VbBool YAxisDown = VbFalse;
+    std::int16_t AreaW = 0;
+    std::int16_t AreaH = 0;
+
+    // The graph windows while they are loaded, else nullptr.
+    Form3* positionTimeWindow() const;
+    Form2* velocityTimeWindow() const;
+
+  private:
+    void createMenu();
+    void createControls();
+    void connectHandlers();
+
+    QPointer<Form3> form3_;
+    QPointer<Form2> form2_;
+};
