@@ -1,9 +1,19 @@
 #pragma once
 
-#include <QWidget>
+#include "graphs/graph_frame.h"
 
-// Placeholder window until the graph work lands.
-class Form2 : public QWidget {
-public:
+// The velocity-time window "v-tグラフ": the velocity of every interval between two marks
+// at the interval's middle time, and the straight lines fitted to them.
+class Form2 : public graphs::GraphFrame {
+  public:
     explicit Form2(QWidget* parent = nullptr);
+
+    void Zahyo_vt();
+    void Plot_vt();
+    void Graph_saisyo() override;
+
+  protected:
+    void drawAxes() override { Zahyo_vt(); }
+    void plotPoints() override { Plot_vt(); }
+    void prepareFitSeries() override;
 };

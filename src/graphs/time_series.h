@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// The series the charts plot, derived from the measurement table. Index i of every span is
+// entry i of the table: marks are 1..markCount, entry 0 is never written. Values are
+// worked out in double precision and stored as floats.
+namespace graphs {
+
+inline constexpr double kFramesPerSecond = 30.0;
+
+// timeT[i] = frames from mark 1 to mark i, in seconds, for i = 1..markCount.
+void markTimes(int markCount, std::span<const std::int32_t> frameGap, std::span<float> timeT);
+
+// For every interval i = 1..markCount-1, from mark i to mark i+1: the velocities over it
+// and the time of its middle.
+void intervalVelocities(int markCount, std::span<const std::int32_t> frameGap,
+                        std::span<const float> posX, std::span<const float> posY,
+                        std::span<float> velX, std::span<float> velY, std::span<float> timeT);
+
+} // namespace graphs

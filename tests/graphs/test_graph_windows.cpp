@@ -1,0 +1,383 @@
+// The two graph windows driven through their buttons on the offscreen platform; what they
+// draw is read back from the chart's backing image.
+#include "graphs/chart_labels.h"
+#include "graphs/chart_mapping.h"
+#include "graphs/form2.h"
+#include "graphs/form3.h"
+#include "graphs/magnification.h"
+#include "measurement/measurement_table.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/fonts.h"
+#include "toolkit/picture_box.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <vector>
+
+using graphs::GraphFrame;
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kLightBlue(0, 0, 255);
+const QColor kWhite(255, 255, 255);
+
+struct Mark {
+    int frame; // since mark 1
+    float x;
+    float y;
+};
+
+void setMarks(const std::vector<Mark>& marks) {
+    Module1::resetTable();
+    Module1::MarkCount = static_cast<std::int16_t>(marks.size());
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        Module1::PosX[i + 1] = marks[i].x;
+        Module1::PosY[i + 1] = marks[i].y;
+        if (i > 0)
+            Module1::FrameGap[i] = marks[i].frame - marks[i - 1].frame;
+    }
+}
+
+QColor pixel(GraphFrame* w, int x, int y) {
+    return w->Picture1->image().pixelColor(x, y);
+}
+
+void press(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+bool activate(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w);
+}
+
+// Whether the chart shows a curve of `colour` through every column of y = f(t).
+bool curveDrawn(GraphFrame* w, const std::function<double(double)>& chartY, const QColor& colour) {
+    int columns = 0;
+    for (double t = 0.01; t < 0.66 / w->Yoko_bairitu; t += 0.01 / w->Yoko_bairitu) {
+        const double x = graphs::chartX(t, w->Yoko_bairitu);
+        const double y = chartY(t);
+        if (!graphs::pixelInsidePlot(float(x), float(y)) || y < 52 || y > 408)
+            continue;
+        bool found = false;
+        for (int dy = -1; dy <= 1 && !found; ++dy)
+            found = pixel(w, int(std::floor(x + 0.5)), int(std::floor(y + 0.5)) + dy) == colour;
+        if (!found)
+            return false;
+        ++columns;
+    }
+    return columns > 20;
+}
+
+int inkAboveChart(GraphFrame* w) {
+    int ink = 0;
+    for (int y = 6; y < 46; ++y)
+        for (int x = 450; x < 637; ++x)
+            ink += pixel(w, x, y) != kWhite;
+    return ink;
+}
+
+} // namespace
+
+class GraphWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::vector<QPointer<QWidget>> windows_;
+    int beeps_ = 0;
+
+    template <typename W> W* open() {
+        auto* w = new W();
+        windows_.emplace_back(w);
+        return activate(w) ? w : nullptr;
+    }
+    GraphFrame* open(const QString& kind) {
+        return kind == "st" ? static_cast<GraphFrame*>(open<Form3>()) : open<Form2>();
+    }
+
+  private slots:
+    void initTestCase() {
+        toolkit::installFontSubstitutions();
+        toolkit::setBeepHandler([this] { ++beeps_; });
+    }
+    void init() { beeps_ = 0; }
+    void cleanup() {
+        for (auto& w : windows_)
+            delete w.data();
+        windows_.clear();
+    }
+
+    void bothWindowsOpenWithTheirLayout() {
+        setMarks({{0, 1, 1}});
+        Form3* st = open<Form3>();
+        Form2* vt = open<Form2>();
+        QVERIFY(st && vt);
+        QVERIFY(st->isVisible() && vt->isVisible());
+        QCOMPARE(st->windowTitle(), QStringLiteral("s-tグラフ"));
+        QCOMPARE(vt->windowTitle(), QStringLiteral("v-tグラフ"));
+        QCOMPARE(st->Picture1->geometry(), QRect(48, 32, 641, 465));
+        QCOMPARE(st->Picture1->image().size(), QSize(637, 461));
+        QCOMPARE(st->Picture1->accessibleName(), QStringLiteral("グラフ"));
+        QCOMPARE(st->Cmd_close->geometry(), QRect(608, 520, 89, 33));
+        QCOMPARE(st->Text1->text(), QStringLiteral("1"));
+        QCOMPARE(st->Text2->text(), QStringLiteral("1"));
+        QVERIFY(st->Text1->font().bold());
+    }
+
+    // Each effective press redraws (the labels change); a press past the limit changes
+    // neither the text nor the picture.
+    void zoomSequences_data() {
+        QTest::addColumn<QStringList>("presses");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("縦拡大") << QStringList(8, QStringLiteral("縦拡大"))
+                                << QStringList{"2", "4", "8", "16", "32", "64", "128", "256"};
+        QTest::newRow("縦縮小") << QStringList(3, QStringLiteral("縦縮小"))
+                                << QStringList{"0.5", "0.25", "0.125"};
+        QTest::newRow("横拡大") << QStringList(3, QStringLiteral("横拡大"))
+                                << QStringList{"2", "3", "4"};
+        QTest::newRow("横縮小 and back")
+            << (QStringList(3, QStringLiteral("横縮小")) + QStringList(3, QStringLiteral("横拡大")))
+            << QStringList{"1/2", "1/3", "1/4", "1/3", "1/2", "1"};
+    }
+    void zoomSequences() {
+        QFETCH(QStringList, presses);
+        QFETCH(QStringList, texts);
+        setMarks({{0, 0.5f, 1}});
+        Form3* w = open<Form3>();
+        QVERIFY(w);
+        const std::map<QString, QPushButton*> buttons{{"縦拡大", w->Cmd_large},
+                                                      {"縦縮小", w->Cmd_small},
+                                                      {"横拡大", w->Cmd_large_yoko},
+                                                      {"横縮小", w->Cmd_small_yoko}};
+        for (int i = 0; i < presses.size(); ++i) {
+            const QImage before = w->Picture1->image().copy();
+            press(buttons.at(presses[i]));
+            QCOMPARE(presses[i].startsWith("縦") ? w->Text1->text() : w->Text2->text(), texts[i]);
+            QVERIFY(w->Picture1->image() != before);
+        }
+        if (presses.last() == "縦拡大" || presses.last() == "縦縮小") {
+            const QImage atLimit = w->Picture1->image().copy();
+            press(buttons.at(presses.last()));
+            QCOMPARE(w->Text1->text(), texts.last());
+            QCOMPARE(w->Picture1->image(), atLimit);
+        }
+    }
+
+    void horizontalZoomRefusedAtEndOfRange() {
+        setMarks({{0, 1, 1}});
+        Form2* w = open<Form2>();
+        QVERIFY(w);
+        w->Yoko_step = graphs::kMaxYokoStep;
+        w->Yoko_bairitu = graphs::yokoBairitu(w->Yoko_step);
+        w->Graph_bairitu();
+        const QImage before = w->Picture1->image().copy();
+        press(w->Cmd_large_yoko);
+        QCOMPARE(w->Yoko_step, graphs::kMaxYokoStep);
+        QCOMPARE(w->Text2->text(), QStringLiteral("32767"));
+        QCOMPARE(w->Picture1->image(), before);
+    }
+
+    // Dots of radius 2 (5 pixels across, no corners); y light blue, x black on top.
+    void positionDots_data() {
+        QTest::addColumn<float>("x");
+        QTest::addColumn<float>("y");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("x dot on the left side") << 2.5f << 1.5f << QPoint(52, 284) << kBlack;
+        QTest::newRow("y dot on the left side") << 2.5f << 1.5f << QPoint(52, 320) << kLightBlue;
+        QTest::newRow("beyond the radius") << 2.5f << 1.5f << QPoint(53, 320) << kWhite;
+        QTest::newRow("no corner") << 2.5f << 1.5f << QPoint(52, 322) << kWhite;
+        QTest::newRow("x over y") << 2.5f << 2.5f << QPoint(51, 285) << kBlack;
+        QTest::newRow("y = -1 on the bottom line")
+            << 2.5f << -1.0f << QPoint(50, 412) << kLightBlue;
+    }
+    void positionDots() {
+        QFETCH(float, x);
+        QFETCH(float, y);
+        QFETCH(QPoint, at);
+        QFETCH(QColor, colour);
+        setMarks({{0, x, y}});
+        Form3* w = open<Form3>();
+        QVERIFY(w);
+        QCOMPARE(pixel(w, at.x(), at.y()), colour);
+    }
+
+    // y below -1 ends the y series there; the x series goes on.
+    void seriesEndsAtFirstDotOutside() {
+        setMarks({{0, 2.5f, 0}, {4, 2.5f, -1.1f}, {9, 2.5f, 0}});
+        Form3* w = open<Form3>();
+        QVERIFY(w);
+        QCOMPARE(pixel(w, 50, 376), kLightBlue);
+        QCOMPARE(pixel(w, 298, 376), kWhite);
+        QCOMPARE(pixel(w, 298, 284), kBlack);
+    }
+
+    // The first run after an activation shrinks the time axis until the last point fits.
+    void timeAxisFit_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("s-t 19 frames") << "st" << 19 << 1 << "1";
+        QTest::newRow("s-t 20 frames") << "st" << 20 << 0 << "1/2";
+        QTest::newRow("s-t 30 frames") << "st" << 30 << 0 << "1/2";
+        QTest::newRow("v-t 39 frames") << "vt" << 39 << 1 << "1";
+        QTest::newRow("v-t 40 frames") << "vt" << 40 << 0 << "1/2";
+    }
+    void timeAxisFit() {
+        QFETCH(QString, kind);
+        QFETCH(int, frames);
+        QFETCH(int, step);
+        QFETCH(QString, text);
+        setMarks({{0, 0, 2.5f}, {frames, 1, 2.5f}});
+        GraphFrame* w = open(kind);
+        QVERIFY(w);
+        QCOMPARE(int(w->Yoko_step), step);
+        QCOMPARE(w->Text2->text(), text);
+        QCOMPARE(float(Module1::TimeT[kind == "st" ? 2 : 1]),
+                 float(frames / 30.0 / (kind == "st" ? 1 : 2)));
+    }
+
+    // 20 frames lands at x = 600.00002: drawn at 1/2, gone again at magnification 1.
+    void markJustRightOfChartAfterZoomBack() {
+        setMarks({{0, 0, 2.5f}, {20, 2.5f, 1.5f}});
+        Form3* w = open<Form3>();
+        QVERIFY(w);
+        QCOMPARE(pixel(w, 327, 284), kBlack);
+        press(w->Cmd_large_yoko);
+        QCOMPARE(w->Text2->text(), QStringLiteral("1"));
+        QCOMPARE(pixel(w, 598, 284), kWhite);
+        QCOMPARE(pixel(w, 598, 320), kWhite);
+    }
+
+    void velocityDots() {
+        setMarks({{0, 0, 0}, {3, 1, 0}});
+        Form2* w = open<Form2>();
+        QVERIFY(w);
+        QCOMPARE(Module1::VelX[1], 10.0f);
+        for (int x = 89; x <= 93; ++x)
+            QCOMPARE(pixel(w, x, 212), kBlack);
+        QCOMPARE(pixel(w, 94, 212), kWhite);
+        QCOMPARE(pixel(w, 91, 232), kLightBlue);
+    }
+
+    // x = 0, 5, 15 at 15-frame steps: the curve from mark 1 runs through all three marks.
+    void fitInPositionChart() {
+        setMarks({{0, 0, -0.5f}, {15, 5, -0.5f}, {30, 15, -0.5f}});
+        Form3* w = open<Form3>();
+        QVERIFY(w);
+        QCOMPARE(inkAboveChart(w), 0);
+        press(w->Cmd_最小2乗法);
+        QVERIFY(w->Saisyo_flag);
+        QCOMPARE(w->Saisyo_ax, 20.0f);
+        QCOMPARE(w->Saisyo_bx, 5.0f);
+        QCOMPARE(w->Saisyo_ay, 0.0f);
+        QCOMPARE(graphs::accelerationLabel(w->Saisyo_ax), QStringLiteral("20.0"));
+        const float tate = w->Tate_bairitu;
+        QVERIFY(curveDrawn(
+            w, [&](double t) { return graphs::positionY(5 * t + 10 * t * t, tate); }, kBlack));
+        QVERIFY(curveDrawn(
+            w, [&](double) { return graphs::positionY(-0.5, tate); }, kLightBlue));
+        QVERIFY(inkAboveChart(w) > 0);
+    }
+
+    // Constant velocity: no acceleration and level lines. An activation hides the fit; the
+    // next zoom draws it again.
+    void fitInVelocityChartAndActivation() {
+        setMarks({{0, 0, 0}, {3, 1, 0}, {6, 2, 0}, {9, 3, 0}});
+        Form2* w = open<Form2>();
+        QVERIFY(w);
+        press(w->Cmd_最小2乗法);
+        QVERIFY(std::abs(w->Saisyo_ax) < 1e-3f);
+        const QString text = graphs::accelerationLabel(w->Saisyo_ax);
+        QVERIFY2(text == ".0" || text == "-.0", qPrintable(text));
+        for (int x = 51; x < 600; ++x) {
+            QCOMPARE(pixel(w, x, 212), kBlack);
+            QCOMPARE(pixel(w, x, 230), kLightBlue);
+        }
+        QCOMPARE(pixel(w, 50, 212), kBlack); // the frame itself
+
+        QWidget other;
+        QVERIFY(activate(&other));
+        QVERIFY(activate(w));
+        QCOMPARE(pixel(w, 400, 212), kWhite);
+        QCOMPARE(inkAboveChart(w), 0);
+        QVERIFY(w->Saisyo_flag);
+        press(w->Cmd_large_yoko);
+        QCOMPARE(pixel(w, 400, 212), kBlack);
+    }
+
+    // Two marks give one velocity: no line. One beep, nothing drawn, nothing stored.
+    void fitRefusedWithTwoMarks_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("s-t") << "st";
+        QTest::newRow("v-t") << "vt";
+    }
+    void fitRefusedWithTwoMarks() {
+        QFETCH(QString, kind);
+        setMarks({{0, 0, 0}, {5, 1, 1}});
+        GraphFrame* w = open(kind);
+        QVERIFY(w);
+        const QImage before = w->Picture1->image().copy();
+        press(w->Cmd_最小2乗法);
+        QCOMPARE(beeps_, 1);
+        QCOMPARE(w->Picture1->image(), before);
+        QCOMPARE(w->Saisyo_flag, VbFalse);
+        QCOMPARE(w->Saisyo_ax, 0.0f);
+        press(w->Cmd_large);
+        QCOMPARE(inkAboveChart(w), 0);
+    }
+
+    void closeAndReopenStartsAfresh() {
+        setMarks({{0, 0, 1}, {15, 5, 1}, {30, 15, 1}});
+        QPointer<Form3> w = open<Form3>();
+        QVERIFY(w);
+        press(w->Cmd_最小2乗法);
+        press(w->Cmd_large);
+        press(w->Cmd_close);
+        QTRY_VERIFY(w.isNull());
+        Form3* again = open<Form3>();
+        QVERIFY(again);
+        QCOMPARE(again->Text1->text(), QStringLiteral("1"));
+        QCOMPARE(again->Tate_bairitu, 1.0f);
+        QCOMPARE(again->Saisyo_flag, VbFalse);
+        press(again->Cmd_large_yoko);
+        QCOMPARE(inkAboveChart(again), 0);
+    }
+
+    // Marks erased while the window is open: a redraw shows the empty chart only, by
+    // activation or by zoom, fit or no fit.
+    void noMarksLeavesEmptyChart_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("s-t") << "st";
+        QTest::newRow("v-t") << "vt";
+    }
+    void noMarksLeavesEmptyChart() {
+        QFETCH(QString, kind);
+        setMarks({{0, 1, 1}, {3, 2, 2}, {6, 3, 4}});
+        GraphFrame* w = open(kind);
+        QVERIFY(w);
+        press(w->Cmd_最小2乗法);
+        Module1::MarkCount = 0;
+        QVERIFY(activate(windows_.emplace_back(new QWidget).data()));
+        QVERIFY(activate(w));
+        const QImage activated = w->Picture1->image().copy();
+        press(w->Cmd_small_yoko);
+        const QImage zoomed = w->Picture1->image().copy();
+        auto* st = dynamic_cast<Form3*>(w);
+        st ? st->Zahyo_st() : static_cast<Form2*>(w)->Zahyo_vt();
+        QCOMPARE(zoomed, w->Picture1->image());
+        press(w->Cmd_large_yoko);
+        QCOMPARE(activated, w->Picture1->image());
+    }
+};
+
+QTEST_MAIN(GraphWindowsTest)
+#include "test_graph_windows.moc"
