@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <cmath>
 #include <functional>
@@ -122,6 +123,11 @@ class GraphWindowsTest : public QObject {
         QVERIFY(st->isVisible() && vt->isVisible());
         QCOMPARE(st->windowTitle(), QStringLiteral("s-tグラフ"));
         QCOMPARE(vt->windowTitle(), QStringLiteral("v-tグラフ"));
+        const QRect frame = st->frameGeometry();
+        const QRect screen = st->screen()->geometry();
+        QCOMPARE(frame.size(), QSize(741, 595));
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= 1);
         QCOMPARE(st->Picture1->geometry(), QRect(48, 32, 641, 465));
         QCOMPARE(st->Picture1->image().size(), QSize(637, 461));
         QCOMPARE(st->Picture1->accessibleName(), QStringLiteral("グラフ"));
