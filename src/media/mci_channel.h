@@ -13,3 +13,16 @@ std::int32_t SendMciCommand(const std::string& command, std::string& reply);
 std::string GetShortName(const std::string& path);
 
 } // namespace Module1
+
+namespace media {
+
+// The two calls the channel makes: send a command string with a reply buffer of `size`
+// bytes, and fill that buffer with the text for an error code. Tests put a scripted service
+// in its place; empty members restore the media service.
+struct CommandService {
+    std::int32_t (*send)(const char* command, char* buffer, int size) = nullptr;
+    void (*errorText)(std::int32_t code, char* buffer, int size) = nullptr;
+};
+void setCommandService(CommandService service);
+
+} // namespace media

@@ -1,0 +1,353 @@
+#include "media/service/decode_worker.h"
+
+#include "media/service/picture_fit.h"
+
+#include <algorithm>
+
+namespace media::service {
+
+namespace {
+
+using Clock = PlaybackClock::Clock;
+
+// Decoded pictures are kept at display size, so two GOPs of 250 pictures at 320 x 180 fit.
+constexpr std::size_t kCacheBudget = 112u * 1024u * 1024u;
+// After a seek only the pictures just before the target are scaled and kept; the rest of
+// the GOP behind it is filled in when the user pauses.
+constexpr int kKeptBeforeSeek = 16;
+// Pictures decoded ahead of the one shown, so that a forward step finds its picture ready.
+constexpr int kAhead = 2;
+// Work that moves the decoder away from the forward path waits until the user has paused
+// this long, so that steps in quick succession never wait behind it.
+constexpr auto kGrace = std::chrono::milliseconds(40);
+// While playing, a late picture is still shown when nothing was shown for this long.
+constexpr auto kLongestFreeze = std::chrono::milliseconds(250);
+
+} // namespace
+
+DecodeWorker::DecodeWorker(std::unique_ptr<VideoDecoder> decoder, QSize destination,
+                           Present present)
+    : source_(std::move(decoder)), length_(std::max<std::int64_t>(source_.index().length(), 1)),
+      shape_(source_.decoder().displaySize()), fps_(source_.decoder().framesPerSecond()),
+      present_(std::move(present)), cache_(kCacheBudget) {
+    request_.generation = 1;
+    request_.destination = destination;
+    request_.issued = Clock::now();
+    thread_ = std::thread([this] { run(); });
+}
+
+DecodeWorker::~DecodeWorker() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void DecodeWorker::issue(Request& request) {
+    request.generation = request_.generation + 1;
+    request.issued = Clock::now();
+    request_ = request;
+}
+
+std::int64_t DecodeWorker::position() const {
+    std::lock_guard lock(mutex_);
+    if (request_.mode == Mode::Play && shown_.generation == request_.generation)
+        return shown_.slot;
+    return request_.slot;
+}
+
+bool DecodeWorker::playing() const {
+    std::lock_guard lock(mutex_);
+    return request_.mode == Mode::Play;
+}
+
+void DecodeWorker::show(std::int64_t slot) {
+    {
+        std::lock_guard lock(mutex_);
+        const std::int64_t now =
+            request_.mode == Mode::Play && shown_.generation == request_.generation ? shown_.slot
+                                                                                    : request_.slot;
+        Request request = request_;
+        request.mode = Mode::Show;
+        request.slot = std::clamp<std::int64_t>(slot, 0, length_ - 1);
+        request.reverse = request.slot < now;
+        issue(request);
+    }
+    changed_.notify_all();
+}
+
+void DecodeWorker::play() {
+    {
+        std::lock_guard lock(mutex_);
+        if (request_.mode == Mode::Play)
+            return;
+        Request request = request_;
+        request.mode = Mode::Play;
+        request.reverse = false;
+        issue(request);
+    }
+    changed_.notify_all();
+}
+
+void DecodeWorker::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        if (request_.mode != Mode::Play)
+            return;
+        Request request = request_;
+        if (shown_.generation == request_.generation)
+            request.slot = shown_.slot;
+        request.mode = Mode::Show;
+        request.reverse = false;
+        issue(request);
+    }
+    changed_.notify_all();
+}
+
+void DecodeWorker::setDestination(QSize destination) {
+    {
+        std::lock_guard lock(mutex_);
+        Request request = request_;
+        if (request_.mode == Mode::Play && shown_.generation == request_.generation)
+            request.slot = shown_.slot;
+        request.destination = destination;
+        issue(request);
+    }
+    changed_.notify_all();
+}
+
+ShownPicture DecodeWorker::waitForPicture() {
+    std::unique_lock lock(mutex_);
+    // The worker always answers a request, with a black frame when it cannot decode; the
+    // time limit only guards against a decoder that never returns.
+    changed_.wait_for(lock, std::chrono::seconds(20),
+                      [this] { return quit_ || shown_.generation == request_.generation; });
+    return shown_;
+}
+
+void DecodeWorker::run() {
+    while (true) {
+        Request request;
+        {
+            std::lock_guard lock(mutex_);
+            if (quit_)
+                return;
+            request = request_;
+        }
+        if (request.destination != cacheDestination_)
+            applyDestination(request.destination);
+        if (request.mode == Mode::Play) {
+            servePlay(request);
+            continue;
+        }
+        if (served_ != request.generation) {
+            serveShow(request);
+            continue;
+        }
+        if (idleWork(request))
+            continue;
+        std::unique_lock lock(mutex_);
+        const auto stillCurrent = [&] {
+            return quit_ || request_.generation != request.generation;
+        };
+        const auto graceEnd = request.issued + kGrace;
+        if (Clock::now() < graceEnd)
+            changed_.wait_until(lock, graceEnd, stillCurrent);
+        else
+            changed_.wait(lock, stillCurrent);
+    }
+}
+
+void DecodeWorker::applyDestination(QSize destination) {
+    cache_.clear();
+    cacheDestination_ = destination;
+    pictureSize_ = fittedRect(shape_, destination).size();
+    const auto pictureBytes = static_cast<std::size_t>(pictureSize_.width()) *
+                              static_cast<std::size_t>(pictureSize_.height()) * 4u;
+    const int room = cache_.capacity(pictureBytes) - kAhead - 4;
+    behindWindow_ = std::clamp(2 * source_.index().longestGop(), 1, std::max(room, 1));
+    idleBlockedAt_ = -1;
+    served_ = 0;
+}
+
+QImage DecodeWorker::scaledPicture(const AVFrame* frame) {
+    return source_.decoder().scaled(frame, pictureSize_);
+}
+
+void DecodeWorker::keep(int rank, const QImage& picture) {
+    if (!picture.isNull())
+        cache_.insert(rank, picture, anchor_);
+}
+
+void DecodeWorker::publish(const Request& request, std::int64_t slot, const QImage& picture) {
+    ShownPicture shown{request.generation, slot,
+                       composedFrame(picture, shape_, request.destination)};
+    {
+        std::lock_guard lock(mutex_);
+        shown_ = shown;
+    }
+    presentedSlot_ = slot;
+    changed_.notify_all();
+    if (present_)
+        present_(shown);
+}
+
+std::optional<PictureSource::Picture> DecodeWorker::decodeToward(int rank) {
+    const int continuing = source_.continuingCost(rank);
+    if (continuing < 0 || continuing > source_.restartCost(rank)) {
+        if (!source_.startAtFor(rank))
+            return std::nullopt;
+    }
+    return source_.next();
+}
+
+void DecodeWorker::serveShow(const Request& request) {
+    const int rank = source_.index().rankAtSlot(request.slot);
+    anchor_ = rank;
+    if (const QImage* kept = cache_.find(rank)) {
+        publish(request, request.slot, *kept);
+        served_ = request.generation;
+        return;
+    }
+    const auto picture = decodeToward(rank);
+    if (!picture) {
+        // The stream ended before this picture (a damaged tail): show the nearest one before.
+        QImage nearest;
+        for (int r = rank - 1; r >= std::max(0, rank - behindWindow_) && nearest.isNull(); --r)
+            if (const QImage* kept = cache_.find(r))
+                nearest = *kept;
+        publish(request, request.slot, nearest);
+        served_ = request.generation;
+        return;
+    }
+    const int keepFrom = request.reverse ? rank - behindWindow_ : rank - kKeptBeforeSeek;
+    if (picture->rank < keepFrom)
+        return; // decoded only to reach the target
+    const QImage scaled = scaledPicture(picture->frame);
+    keep(picture->rank, scaled);
+    if (picture->rank >= rank) {
+        publish(request, request.slot, scaled);
+        served_ = request.generation;
+    }
+}
+
+void DecodeWorker::servePlay(const Request& request) {
+    if (clockGeneration_ != request.generation || !clock_) {
+        clock_ = std::make_unique<PlaybackClock>(request.slot, fps_, Clock::now());
+        clockGeneration_ = request.generation;
+    }
+    std::int64_t shownSlot = -1;
+    {
+        std::lock_guard lock(mutex_);
+        if (shown_.generation == request.generation)
+            shownSlot = shown_.slot;
+    }
+    const auto now = Clock::now();
+    std::int64_t due = std::min(clock_->dueSlot(now), length_ - 1);
+    if (due == shownSlot) {
+        if (due >= length_ - 1) {
+            finishPlaying(request, due);
+            return;
+        }
+        std::unique_lock lock(mutex_);
+        changed_.wait_until(lock, clock_->dueTime(due + 1),
+                            [&] { return quit_ || request_.generation != request.generation; });
+        return;
+    }
+    const int rank = source_.index().rankAtSlot(due);
+    anchor_ = rank;
+    QImage picture;
+    if (const QImage* kept = cache_.find(rank)) {
+        picture = *kept;
+    } else {
+        const auto decoded = decodeToward(rank);
+        if (!decoded) {
+            finishPlaying(request, shownSlot >= 0 ? shownSlot : request.slot);
+            return;
+        }
+        if (decoded->rank < rank)
+            return; // behind the clock: dropped without scaling
+        picture = scaledPicture(decoded->frame);
+        keep(decoded->rank, picture);
+    }
+    // A picture more than a frame late is dropped, unless the window would freeze.
+    const bool late = Clock::now() >= clock_->dueTime(due + 1);
+    if (late && shownSlot >= 0 && Clock::now() - clock_->dueTime(shownSlot) < kLongestFreeze)
+        return;
+    publish(request, due, picture);
+    if (due >= length_ - 1)
+        finishPlaying(request, due);
+}
+
+void DecodeWorker::finishPlaying(const Request& request, std::int64_t slot) {
+    {
+        std::lock_guard lock(mutex_);
+        if (request_.generation != request.generation)
+            return;
+        request_.mode = Mode::Show;
+        request_.slot = slot;
+        request_.reverse = false;
+        ++request_.generation;
+        // The picture stays as presented; nothing more to decode for it.
+        if (shown_.generation == request.generation) {
+            shown_.generation = request_.generation;
+            served_ = request_.generation;
+        }
+    }
+    changed_.notify_all();
+}
+
+bool DecodeWorker::idleWork(const Request& request) {
+    const int shown = source_.index().rankAtSlot(request.slot);
+    if (idleBlockedAt_ == shown)
+        return false;
+    const bool paused = Clock::now() >= request.issued + kGrace;
+    if (fillAhead(shown, paused))
+        return true;
+    return paused && fillBehind(shown);
+}
+
+bool DecodeWorker::fillAhead(int shown, bool paused) {
+    const int last = std::min(shown + kAhead, source_.index().pictureCount() - 1);
+    int missing = shown + 1;
+    while (missing <= last && cache_.contains(missing))
+        ++missing;
+    if (missing > last)
+        return false;
+    const int continuing = source_.continuingCost(missing);
+    const bool cheap = continuing > 0 && continuing <= kAhead + 1;
+    if (!cheap && !paused)
+        return false;
+    const auto picture = decodeToward(missing);
+    if (!picture || picture->rank > missing) {
+        idleBlockedAt_ = shown; // the stream ends or miscounts here: nothing more to fill
+        return false;
+    }
+    if (picture->rank >= shown - behindWindow_ && picture->rank <= last &&
+        !cache_.contains(picture->rank))
+        keep(picture->rank, scaledPicture(picture->frame));
+    return true;
+}
+
+bool DecodeWorker::fillBehind(int shown) {
+    const int low = std::max(0, shown - behindWindow_);
+    const int kept = cache_.keptDownFrom(shown);
+    if (kept <= low)
+        return false;
+    // Filled GOP by GOP, the nearest first: the one holding the picture just below.
+    const auto picture = decodeToward(kept - 1);
+    if (!picture || picture->rank > kept - 1) {
+        idleBlockedAt_ = shown;
+        return false;
+    }
+    if (picture->rank >= low && !cache_.contains(picture->rank)) {
+        if (!cache_.insert(picture->rank, scaledPicture(picture->frame), anchor_))
+            idleBlockedAt_ = shown; // the cache is full
+    }
+    return true;
+}
+
+} // namespace media::service

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "media/service/frame_cache.h"
+#include "media/service/picture_source.h"
+#include "media/service/playback_clock.h"
+
+#include <QImage>
+#include <QSize>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace media::service {
+
+// The picture a device shows: the destination as the video window paints it.
+struct ShownPicture {
+    std::uint64_t generation = 0;
+    std::int64_t slot = 0;
+    QImage frame;
+};
+
+// Owns the decoder on a thread of its own. The device hands it what to show (a position,
+// or playing from a position) and returns at once; the worker decodes, keeps pictures at
+// display size in a cache around the one shown, and hands each picture to `present` (on the
+// worker thread; the device forwards it to the window). Only the latest request counts, so a
+// burst of seeks costs one.
+class DecodeWorker {
+  public:
+    using Present = std::function<void(const ShownPicture&)>;
+
+    DecodeWorker(std::unique_ptr<VideoDecoder> decoder, QSize destination, Present present);
+    ~DecodeWorker();
+    DecodeWorker(const DecodeWorker&) = delete;
+    DecodeWorker& operator=(const DecodeWorker&) = delete;
+
+    std::int64_t length() const { return length_; }
+
+    // Shows the picture at `slot` (clamped to the video); stops playing.
+    void show(std::int64_t slot);
+    // Plays from the position now shown, at the file's own rate.
+    void play();
+    // Stops playing on the picture now shown.
+    void stop();
+    void setDestination(QSize destination);
+
+    bool playing() const;
+    // The position shown, or while playing the position last presented. Cheap.
+    std::int64_t position() const;
+    // Waits until the picture for the latest request is ready and returns it.
+    ShownPicture waitForPicture();
+
+  private:
+    enum class Mode { Show, Play };
+    struct Request {
+        std::uint64_t generation = 0;
+        Mode mode = Mode::Show;
+        std::int64_t slot = 0;
+        bool reverse = false; // the step went backwards: keep the whole run decoded for it
+        QSize destination;
+        PlaybackClock::Clock::time_point issued;
+    };
+
+    void run();
+    void serveShow(const Request& request);
+    void servePlay(const Request& request);
+    bool idleWork(const Request& request);
+    bool fillAhead(int shown, bool paused);
+    bool fillBehind(int shown);
+    // Decodes the next picture on the way to `rank`, starting anew when that is cheaper.
+    std::optional<PictureSource::Picture> decodeToward(int rank);
+    QImage scaledPicture(const AVFrame* frame);
+    void keep(int rank, const QImage& picture);
+    void publish(const Request& request, std::int64_t slot, const QImage& picture);
+    void applyDestination(QSize destination);
+    void issue(Request& request);
+    void finishPlaying(const Request& request, std::int64_t slot);
+
+    PictureSource source_;
+    const std::int64_t length_;
+    const QSizeF shape_;
+    const double fps_;
+    Present present_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    Request request_;
+    ShownPicture shown_;
+    std::atomic<std::int64_t> presentedSlot_{0};
+    bool quit_ = false;
+
+    // Worker thread only.
+    FrameCache cache_;
+    QSize cacheDestination_;
+    QSize pictureSize_;
+    std::uint64_t served_ = 0;
+    int anchor_ = 0;
+    int behindWindow_ = 0;
+    int idleBlockedAt_ = -1; // the shown rank for which filling made no progress
+    std::unique_ptr<PlaybackClock> clock_;
+    std::uint64_t clockGeneration_ = 0;
+
+    std::thread thread_;
+};
+
+} // namespace media::service

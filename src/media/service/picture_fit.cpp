@@ -1,0 +1,32 @@
+#include "media/service/picture_fit.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace media::service {
+
+QRect fittedRect(QSizeF picture, QSize destination) {
+    if (picture.isEmpty() || destination.isEmpty())
+        return QRect(QPoint(0, 0), destination);
+    const double scale =
+        std::min(destination.width() / picture.width(), destination.height() / picture.height());
+    const int width =
+        std::clamp(static_cast<int>(std::lround(picture.width() * scale)), 1, destination.width());
+    const int height = std::clamp(static_cast<int>(std::lround(picture.height() * scale)), 1,
+                                  destination.height());
+    return QRect((destination.width() - width) / 2, (destination.height() - height) / 2, width,
+                 height);
+}
+
+QImage composedFrame(const QImage& picture, QSizeF pictureShape, QSize destination) {
+    QImage frame(destination, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    if (!picture.isNull()) {
+        QPainter painter(&frame);
+        painter.drawImage(fittedRect(pictureShape, destination).topLeft(), picture);
+    }
+    return frame;
+}
+
+} // namespace media::service

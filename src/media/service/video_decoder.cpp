@@ -1,0 +1,286 @@
+#include "media/service/video_decoder.h"
+
+#include "media/service/error_codes.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace media::service {
+
+namespace {
+
+bool isVideoStream(const AVStream* stream) {
+    return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+           !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+} // namespace
+
+VideoDecoder::VideoDecoder() = default;
+
+VideoDecoder::~VideoDecoder() {
+    close();
+}
+
+void VideoDecoder::close() {
+    sws_freeContext(sws_);
+    sws_ = nullptr;
+    av_frame_free(&frame_);
+    av_packet_free(&packet_);
+    avcodec_free_context(&codec_);
+    avformat_close_input(&format_);
+}
+
+std::int32_t VideoDecoder::open(const std::string& path) {
+    close();
+    std::error_code error;
+    const std::filesystem::path file(path);
+    if (path.empty() || !std::filesystem::is_regular_file(file, error))
+        return kErrFileNotFound;
+    if (std::filesystem::file_size(file, error) == 0 || error)
+        return kErrCorruptFile;
+    const std::int32_t code = openStream(path);
+    if (code != kOk) {
+        close();
+        return code;
+    }
+    // The first picture proves that the stream can be shown.
+    if (!seekToKeyframe(0) || !nextPicture()) {
+        close();
+        return kErrCorruptFile;
+    }
+    const AVRational sar = av_guess_sample_aspect_ratio(format_, format_->streams[stream_], frame_);
+    const double aspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
+    displaySize_ = QSizeF(frame_->width * aspect, frame_->height);
+    seekToKeyframe(0);
+    return kOk;
+}
+
+std::int32_t VideoDecoder::openStream(const std::string& path) {
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (!packet_ || !frame_)
+        return kErrOutOfMemory;
+    const int opened = avformat_open_input(&format_, path.c_str(), nullptr, nullptr);
+    if (opened == AVERROR(ENOENT))
+        return kErrFileNotFound;
+    if (opened == AVERROR(EACCES))
+        return kErrCannotRead;
+    if (opened == AVERROR(ENOMEM))
+        return kErrOutOfMemory;
+    if (opened < 0)
+        return kErrNotVideo;
+    for (unsigned i = 0; i < format_->nb_streams; ++i) {
+        if (isVideoStream(format_->streams[i])) {
+            stream_ = static_cast<int>(i);
+            break;
+        }
+    }
+    if (stream_ < 0)
+        return kErrNotVideo;
+    aviTimestamps_ = std::string(format_->iformat->name) == "avi";
+    // The demuxer's entries are only valid until the next libavformat call.
+    std::vector<FrameIndex::Entry> entries;
+    if (aviTimestamps_)
+        copyDemuxerIndex(entries);
+    if (avformat_find_stream_info(format_, nullptr) < 0)
+        return kErrCorruptFile;
+    AVStream* stream = format_->streams[stream_];
+    for (unsigned i = 0; i < format_->nb_streams; ++i)
+        if (static_cast<int>(i) != stream_)
+            format_->streams[i]->discard = AVDISCARD_ALL;
+
+    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!decoder)
+        return kErrUnsupportedCodec;
+    codec_ = avcodec_alloc_context3(decoder);
+    if (!codec_)
+        return kErrOutOfMemory;
+    if (avcodec_parameters_to_context(codec_, stream->codecpar) < 0)
+        return kErrUnsupportedCodec;
+    // Two decoding threads make long-GOP codecs much faster on a small machine.
+    codec_->thread_count = 2;
+    codec_->pkt_timebase = stream->time_base;
+    if (avcodec_open2(codec_, decoder, nullptr) < 0)
+        return kErrUnsupportedCodec;
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(stream->codecpar->codec_id);
+    reorders_ = !descriptor || !(descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
+
+    const AVRational rate = av_guess_frame_rate(format_, stream, nullptr);
+    if (rate.num > 0 && rate.den > 0)
+        fps_ = av_q2d(rate);
+
+    if (entries.empty() && !scanPackets(entries))
+        return kErrCorruptFile;
+    if (entries.empty())
+        return kErrCorruptFile;
+    buildIndex(std::move(entries));
+    return kOk;
+}
+
+void VideoDecoder::copyDemuxerIndex(std::vector<FrameIndex::Entry>& entries) {
+    AVStream* stream = format_->streams[stream_];
+    const int count = avformat_index_get_entries_count(stream);
+    entries.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(stream, i);
+        if (!e || e->size <= 0 || (e->flags & AVINDEX_DISCARD_FRAME))
+            continue;
+        if (!entries.empty() && e->timestamp <= entries.back().timestamp)
+            continue;
+        entries.push_back({e->timestamp, e->timestamp, (e->flags & AVINDEX_KEYFRAME) != 0});
+    }
+}
+
+// For files whose container has no usable index: one pass over the packets.
+bool VideoDecoder::scanPackets(std::vector<FrameIndex::Entry>& entries) {
+    std::int64_t counter = 0;
+    while (av_read_frame(format_, packet_) >= 0) {
+        if (packet_->stream_index == stream_ && packet_->size > 0) {
+            std::int64_t ts = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
+            if (ts == AV_NOPTS_VALUE || (!entries.empty() && ts <= entries.back().timestamp))
+                ts = entries.empty() ? counter : entries.back().timestamp + 1;
+            entries.push_back({ts, ts, (packet_->flags & AV_PKT_FLAG_KEY) != 0});
+            ++counter;
+        }
+        av_packet_unref(packet_);
+    }
+    if (entries.empty())
+        return true;
+    return av_seek_frame(format_, stream_, entries.front().timestamp, AVSEEK_FLAG_BACKWARD) >= 0 ||
+           avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0) >= 0;
+}
+
+void VideoDecoder::buildIndex(std::vector<FrameIndex::Entry> entries) {
+    const AVStream* stream = format_->streams[stream_];
+    std::int64_t length = 0;
+    if (aviTimestamps_) {
+        // AVI counts in frame periods, so a timestamp is a position; empty chunks leave gaps.
+        const std::int64_t first = entries.front().timestamp;
+        for (auto& e : entries)
+            e.slot = e.timestamp - first;
+        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+            length = stream->duration;
+        length = std::max<std::int64_t>(length, stream->nb_frames);
+    } else {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            entries[i].slot = static_cast<std::int64_t>(i);
+    }
+    index_ = FrameIndex(std::move(entries), length);
+}
+
+bool VideoDecoder::seekToKeyframe(int keyframe) {
+    if (!format_ || index_.empty())
+        return false;
+    keyframe = std::clamp(keyframe, 0, index_.pictureCount() - 1);
+    avcodec_flush_buffers(codec_);
+    flushing_ = false;
+    finished_ = false;
+    skipBefore_ = keyframe;
+    const std::int64_t timestamp = index_.entry(keyframe).timestamp;
+    if (av_seek_frame(format_, stream_, timestamp, AVSEEK_FLAG_BACKWARD) >= 0)
+        return true;
+    // Some demuxers only seek to the start; packets before the keyframe are then skipped.
+    return avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0) >= 0 ||
+           av_seek_frame(format_, stream_, index_.entry(0).timestamp, AVSEEK_FLAG_BACKWARD) >= 0;
+}
+
+bool VideoDecoder::readVideoPacket() {
+    while (true) {
+        av_packet_unref(packet_);
+        if (av_read_frame(format_, packet_) < 0)
+            return false;
+        if (packet_->stream_index != stream_ || packet_->size <= 0)
+            continue; // empty chunks are positions without a picture
+        const std::int64_t ts = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
+        const int rank = ts == AV_NOPTS_VALUE ? -1 : index_.rankOfTimestamp(ts);
+        if (rank >= 0 && rank < skipBefore_)
+            continue;
+        if (rank >= 0)
+            skipBefore_ = 0;
+        else if (skipBefore_ > 0)
+            continue;
+        return true;
+    }
+}
+
+const AVFrame* VideoDecoder::nextPicture() {
+    if (!codec_ || finished_)
+        return nullptr;
+    while (true) {
+        const int received = avcodec_receive_frame(codec_, frame_);
+        if (received >= 0)
+            return frame_;
+        if (received == AVERROR_EOF) {
+            finished_ = true;
+            return nullptr;
+        }
+        if (received != AVERROR(EAGAIN)) {
+            if (flushing_) {
+                finished_ = true;
+                return nullptr;
+            }
+            continue; // a damaged picture; the decoder goes on with the next one
+        }
+        if (flushing_) {
+            finished_ = true;
+            return nullptr;
+        }
+        if (!readVideoPacket()) {
+            flushing_ = true;
+            avcodec_send_packet(codec_, nullptr);
+            continue;
+        }
+        // A packet the decoder rejects is damaged; skip it.
+        avcodec_send_packet(codec_, packet_);
+    }
+}
+
+int VideoDecoder::picturesDecodableFrom(int keyframe, int packets) {
+    if (!seekToKeyframe(keyframe))
+        return 0;
+    int count = 0;
+    for (int sent = 0; sent < packets && readVideoPacket(); ++sent) {
+        avcodec_send_packet(codec_, packet_);
+        while (avcodec_receive_frame(codec_, frame_) >= 0)
+            ++count;
+    }
+    avcodec_send_packet(codec_, nullptr);
+    while (true) {
+        const int received = avcodec_receive_frame(codec_, frame_);
+        if (received == AVERROR_EOF || received == AVERROR(EAGAIN))
+            break;
+        if (received >= 0)
+            ++count;
+    }
+    flushing_ = true;
+    finished_ = true;
+    return count;
+}
+
+QImage VideoDecoder::scaled(const AVFrame* frame, QSize size) {
+    if (!frame || size.isEmpty())
+        return {};
+    sws_ = sws_getCachedContext(
+        sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), size.width(),
+        size.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!sws_)
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    std::uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
+    int strides[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
+    sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    return image;
+}
+
+} // namespace media::service

@@ -1,0 +1,132 @@
+#include "media/service/video_device.h"
+
+#include "media/service/error_codes.h"
+#include "toolkit/handle_registry.h"
+#include "toolkit/picture_box.h"
+
+#include <QMetaObject>
+#include <cmath>
+
+namespace media::service {
+
+VideoDevice::~VideoDevice() {
+    // The worker goes first so that nothing more is queued to the presenter.
+    worker_.reset();
+    presenter_.reset();
+    delete window_.data();
+}
+
+std::int32_t VideoDevice::open(const Command& command, std::unique_ptr<VideoDevice>& device) {
+    QWidget* parent = nullptr;
+    if (command.hasParent) {
+        parent = toolkit::windowFromHandle(command.parent);
+        if (!parent)
+            return kErrBadWindow;
+    }
+    auto decoder = std::make_unique<VideoDecoder>();
+    const std::int32_t code = decoder->open(command.device);
+    if (code != kOk)
+        return code;
+
+    std::unique_ptr<VideoDevice> opened(new VideoDevice);
+    const QSizeF shape = decoder->displaySize();
+    opened->naturalSize_ = QSize(std::max(1, static_cast<int>(std::lround(shape.width()))),
+                                 std::max(1, static_cast<int>(std::lround(shape.height()))));
+    opened->presenter_ = std::make_unique<QObject>();
+    if (parent) {
+        opened->window_ = new VideoWindow(parent);
+        opened->window_->setGeometry(QRect(QPoint(0, 0), opened->naturalSize_));
+        opened->window_->show();
+    }
+    QObject* presenter = opened->presenter_.get();
+    VideoDevice* self = opened.get();
+    opened->worker_ = std::make_unique<DecodeWorker>(
+        std::move(decoder), opened->naturalSize_, [presenter, self](const ShownPicture& shown) {
+            QMetaObject::invokeMethod(
+                presenter,
+                [self, frame = shown.frame, slot = shown.slot] { self->presentOnUi(frame, slot); },
+                Qt::QueuedConnection);
+        });
+    device = std::move(opened);
+    return kOk;
+}
+
+void VideoDevice::presentOnUi(const QImage& frame, std::int64_t position) {
+    if (window_)
+        window_->present(frame);
+    if (presentHook_)
+        presentHook_(position);
+}
+
+std::int32_t VideoDevice::execute(const Command& command, std::string& reply) {
+    reply.clear();
+    switch (command.verb) {
+    case Verb::Put: {
+        const QRect rect = command.hasRect
+                               ? QRect(command.x, command.y, command.width, command.height)
+                               : QRect(QPoint(0, 0), naturalSize_);
+        if (window_)
+            window_->setGeometry(rect);
+        worker_->setDestination(rect.size());
+        return kOk;
+    }
+    case Verb::Status:
+        switch (command.item) {
+        case StatusItem::Length:
+            reply = std::to_string(worker_->length());
+            break;
+        case StatusItem::Position:
+            reply = std::to_string(worker_->position());
+            break;
+        case StatusItem::Mode:
+            reply = worker_->playing() ? "playing" : paused_ ? "paused" : "stopped";
+            break;
+        }
+        return kOk;
+    case Verb::Play:
+    case Verb::Resume:
+        paused_ = false;
+        worker_->play();
+        return kOk;
+    case Verb::Pause:
+        paused_ = true;
+        worker_->stop();
+        return kOk;
+    case Verb::Stop:
+        paused_ = false;
+        worker_->stop();
+        return kOk;
+    case Verb::Step: {
+        const std::int64_t from = worker_->position();
+        worker_->show(command.reverse ? from - command.by : from + command.by);
+        return kOk;
+    }
+    case Verb::Seek: {
+        std::int64_t target = command.frame;
+        if (command.seekTarget == SeekTarget::Start)
+            target = 0;
+        else if (command.seekTarget == SeekTarget::End)
+            target = worker_->length() - 1;
+        else if (target > worker_->length())
+            return kErrOutOfRange;
+        paused_ = false;
+        worker_->show(target);
+        return kOk;
+    }
+    case Verb::Update: {
+        toolkit::PictureBox* surface = toolkit::surfaceFromDeviceContext(command.hdc);
+        if (!surface)
+            return kErrBadDeviceContext;
+        const ShownPicture shown = worker_->waitForPicture();
+        if (!shown.frame.isNull())
+            surface->paintImage(shown.frame);
+        return kOk;
+    }
+    case Verb::Open:
+    case Verb::Close:
+        break;
+    }
+    return kErrUnknownCommand;
+}
+
+} // namespace media::service
