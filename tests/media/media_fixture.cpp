@@ -44,9 +44,9 @@ std::int32_t Stage::position() {
 }
 
 std::string writeVideo(const QTemporaryDir& dir, const std::string& name,
-                       const videogen::VideoSettings& spec, std::string& error) {
+                       const videogen::VideoSettings& settings, std::string& error) {
     const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
-    error = videogen::writeAvi(path, spec);
+    error = videogen::writeAvi(path, settings);
     return error.empty() ? path : std::string();
 }
 

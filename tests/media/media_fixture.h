@@ -46,6 +46,6 @@ class Stage {
 
 // Writes a generated video into dir; the path, or empty with the generator's message in error.
 std::string writeVideo(const QTemporaryDir& dir, const std::string& name,
-                       const videogen::VideoSettings& spec, std::string& error);
+                       const videogen::VideoSettings& settings, std::string& error);
 
 } // namespace mediatest

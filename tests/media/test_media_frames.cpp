@@ -13,7 +13,7 @@ using videogen::Codec;
 namespace {
 
 struct Sample {
-    videogen::VideoSettings spec;
+    videogen::VideoSettings settings;
     std::string path;
 };
 
@@ -43,31 +43,31 @@ class MediaFramesTest : public QObject {
 
 void MediaFramesTest::initTestCase() {
     QVERIFY(dir_.isValid());
-    const auto add = [&](const std::string& name, videogen::VideoSettings spec) {
-        if (!videogen::encoderAvailable(spec.codec))
+    const auto add = [&](const std::string& name, videogen::VideoSettings settings) {
+        if (!videogen::encoderAvailable(settings.codec))
             return;
         std::string error;
-        const std::string path = mediatest::writeVideo(dir_, name + ".avi", spec, error);
+        const std::string path = mediatest::writeVideo(dir_, name + ".avi", settings, error);
         QVERIFY2(!path.empty(), error.c_str());
-        samples_[name] = {spec, path};
+        samples_[name] = {settings, path};
     };
-    videogen::VideoSettings spec;
-    spec.width = 160;
-    spec.height = 120;
-    spec.frames = 170;
-    spec.codec = Codec::Mjpeg;
-    add("mjpeg", spec);
-    spec.codec = Codec::RawVideo;
-    add("raw", spec);
+    videogen::VideoSettings settings;
+    settings.width = 160;
+    settings.height = 120;
+    settings.frames = 170;
+    settings.codec = Codec::Mjpeg;
+    add("mjpeg", settings);
+    settings.codec = Codec::RawVideo;
+    add("raw", settings);
     // Long GOPs with B-frames: decode order differs from display order, and a keyframe can
     // be stored before pictures displayed ahead of it.
-    spec.gop = 40;
-    spec.maxBFrames = 2;
-    spec.codec = Codec::Mpeg4;
-    add("mpeg4", spec);
-    spec.codec = Codec::H264;
-    spec.maxBFrames = 3;
-    add("h264", spec);
+    settings.gop = 40;
+    settings.maxBFrames = 2;
+    settings.codec = Codec::Mpeg4;
+    add("mpeg4", settings);
+    settings.codec = Codec::H264;
+    settings.maxBFrames = 3;
+    add("h264", settings);
 }
 
 void MediaFramesTest::addSamples() {
@@ -87,7 +87,7 @@ void MediaFramesTest::lengthIsTheFrameCount() {
     QCOMPARE(stage.open(sample.path).code, 0);
     const auto length = mediatest::send(media::statusLengthCommand());
     QCOMPARE(length.code, 0);
-    QCOMPARE(media::readNumericReply(length.text), sample.spec.frames);
+    QCOMPARE(media::readNumericReply(length.text), sample.settings.frames);
     QCOMPARE(stage.position(), 0);
     QCOMPARE(stage.shownFrame(), 0);
 }
@@ -99,9 +99,10 @@ void MediaFramesTest::seeksAroundEveryKeyframe_data() {
 void MediaFramesTest::seeksAroundEveryKeyframe() {
     QFETCH(QString, name);
     const Sample& sample = samples_.at(name.toStdString());
-    const int frames = sample.spec.frames;
-    const bool longGop = sample.spec.codec == Codec::Mpeg4 || sample.spec.codec == Codec::H264;
-    const int gop = longGop ? sample.spec.gop : 16;
+    const int frames = sample.settings.frames;
+    const bool longGop =
+        sample.settings.codec == Codec::Mpeg4 || sample.settings.codec == Codec::H264;
+    const int gop = longGop ? sample.settings.gop : 16;
     Stage stage;
     for (int keyframe = 0; keyframe < frames; keyframe += gop) {
         for (int n = std::max(keyframe - 3, 0); n <= std::min(keyframe + 3, frames - 1); ++n) {
@@ -133,7 +134,7 @@ void MediaFramesTest::randomWalkOfStepsAndSeeks_data() {
 void MediaFramesTest::randomWalkOfStepsAndSeeks() {
     QFETCH(QString, name);
     const Sample& sample = samples_.at(name.toStdString());
-    const int last = sample.spec.frames - 1;
+    const int last = sample.settings.frames - 1;
     Stage stage;
     QCOMPARE(stage.open(sample.path).code, 0);
     QRandomGenerator random(20240611);
@@ -147,7 +148,7 @@ void MediaFramesTest::randomWalkOfStepsAndSeeks() {
             mediatest::send(media::stepReverseCommand());
             expected = std::max(expected - 1, 0);
         } else {
-            expected = random.bounded(sample.spec.frames);
+            expected = random.bounded(sample.settings.frames);
             mediatest::send(media::seekCommand(expected));
         }
         QCOMPARE(stage.position(), expected);
@@ -166,7 +167,7 @@ void MediaFramesTest::stepsBackAcrossKeyframes() {
     const Sample& sample = samples_.at(name.toStdString());
     Stage stage;
     QCOMPARE(stage.open(sample.path).code, 0);
-    const int last = sample.spec.frames - 1;
+    const int last = sample.settings.frames - 1;
     mediatest::send(media::seekCommand(last));
     QCOMPARE(stage.shownFrame(), last);
     for (int n = last - 1; n >= 0; --n) {
