@@ -9,8 +9,8 @@
 
 namespace videogen {
 
-// Mjpeg, RawVideo (bottom-up BGR24) and HuffYuv are intra-only; Mpeg4 (MPEG-4 Part 2) and
-// H264 (libx264) use a long GOP with B-frames when asked for them.
+// Mjpeg, RawVideo (BGR24, rows stored top-down) and HuffYuv are intra-only; Mpeg4 (MPEG-4 Part 2)
+// and H264 (libx264) use a long GOP with B-frames when asked for them.
 enum class Codec { Mjpeg, RawVideo, Mpeg4, H264, HuffYuv };
 
 // "mjpeg", "raw", "mpeg4", "h264", "huffyuv".
@@ -44,7 +44,8 @@ struct VideoSettings {
 
 // Writes the AVI file. Returns "" on success, else a message saying what went wrong.
 // The frame painted as n is the n-th frame in display order, whatever the codec's
-// decode order.
+// decode order. The coded frames are held in memory until the end, where the largest
+// reordering delay is known; 40,000 tiny frames take about a second.
 std::string writeAvi(const std::string& path, const VideoSettings& settings);
 
 } // namespace videogen
