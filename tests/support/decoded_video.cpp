@@ -29,7 +29,7 @@ struct Handles {
     }
 };
 
-void readFrames(Handles& h, AVStream* stream, DecodedVideo& out) {
+void readFrames(Handles& h, AVStream* stream, QRectF codeArea, DecodedVideo& out) {
     while (avcodec_receive_frame(h.codec, h.frame) == 0) {
         if (out.codes.empty())
             out.frameSar = av_guess_sample_aspect_ratio(h.format, stream, h.frame);
@@ -41,14 +41,16 @@ void readFrames(Handles& h, AVStream* stream, DecodedVideo& out) {
         uint8_t* dst = image.bits();
         const int stride = static_cast<int>(image.bytesPerLine());
         sws_scale(h.scale, h.frame->data, h.frame->linesize, 0, h.frame->height, &dst, &stride);
-        out.codes.push_back(videogen::readFrameCode(image, image.rect()));
+        const QRectF area(codeArea.x() * image.width(), codeArea.y() * image.height(),
+                          codeArea.width() * image.width(), codeArea.height() * image.height());
+        out.codes.push_back(videogen::readFrameCode(image, area.toRect()));
         av_frame_unref(h.frame);
     }
 }
 
 } // namespace
 
-DecodedVideo decodeVideo(const std::string& path) {
+DecodedVideo decodeVideo(const std::string& path, QRectF codeArea) {
     DecodedVideo out;
     Handles h;
     if (avformat_open_input(&h.format, path.c_str(), nullptr, nullptr) < 0 ||
@@ -77,12 +79,12 @@ DecodedVideo decodeVideo(const std::string& path) {
             out.packetDts.push_back(h.packet->dts);
             if (avcodec_send_packet(h.codec, h.packet) < 0)
                 out.error = "decoding failed";
-            readFrames(h, stream, out);
+            readFrames(h, stream, codeArea, out);
         }
         av_packet_unref(h.packet);
     }
     avcodec_send_packet(h.codec, nullptr);
-    readFrames(h, stream, out);
+    readFrames(h, stream, codeArea, out);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRectF>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ struct DecodedVideo {
     bool sawBFrame = false;
 };
 
-// Decodes every frame of the first video stream and reads the frame code of each.
-DecodedVideo decodeVideo(const std::string& path);
+// Decodes every frame of the first video stream and reads the frame code of each, painted
+// over `codeArea` (a fraction of the frame).
+DecodedVideo decodeVideo(const std::string& path, QRectF codeArea = QRectF(0, 0, 1, 1));
 
 } // namespace support

@@ -1,7 +1,9 @@
 #include "support/decoded_video.h"
 #include "videogen/avi_index.h"
 #include "videogen/avi_writer.h"
+#include "videogen/frame_code.h"
 
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <numeric>
@@ -25,6 +27,7 @@ class TestAviWriter : public QObject {
     void droppedFramesAreEmptyChunks_data();
     void droppedFramesAreEmptyChunks();
     void writesManyFramesPastSixteenBits();
+    void paintsWithTheGivenPainter();
     void refusesWhatCannotBeWritten_data();
     void refusesWhatCannotBeWritten();
     void indexReaderRefusesOtherFiles();
@@ -163,6 +166,28 @@ void TestAviWriter::writesManyFramesPastSixteenBits() {
     for (int n = 0; n < 40000; ++n)
         if (video.codes[n] != n)
             QFAIL(qPrintable(QString("frame %1 reads %2").arg(n).arg(video.codes[n])));
+}
+
+void TestAviWriter::paintsWithTheGivenPainter() {
+    videogen::VideoSettings settings;
+    settings.codec = Codec::HuffYuv;
+    settings.frames = 5;
+    QList<int> painted;
+    settings.painter = [&painted](QImage& frame, int n) {
+        // Each call starts from black, whatever the call before left.
+        QVERIFY(frame.pixelColor(0, 0) == QColor(Qt::black));
+        painted.append(n);
+        QImage code(frame.size() / 2, QImage::Format_RGB32);
+        videogen::paintFrameCode(code, 100 + n);
+        frame.fill(Qt::white);
+        QPainter(&frame).drawImage(0, 0, code);
+    };
+    const std::string file = path("painted.avi");
+    QCOMPARE(videogen::writeAvi(file, settings), std::string());
+    QCOMPARE(painted, QList<int>({0, 1, 2, 3, 4}));
+
+    const support::DecodedVideo video = support::decodeVideo(file, QRectF(0, 0, 0.5, 0.5));
+    QCOMPARE(video.codes, std::vector<int>({100, 101, 102, 103, 104}));
 }
 
 void TestAviWriter::refusesWhatCannotBeWritten_data() {

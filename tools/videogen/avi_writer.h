@@ -38,7 +38,8 @@ struct VideoSettings {
     // drops a frame: they take their place in the index and the frame count, carry no
     // picture, and a player shows the frame before them. Their pictures are never painted.
     std::vector<int> droppedFrames;
-    // Draws frame n into an RGB32 image of width x height. Default: paintFrameCode.
+    // Draws frame n into an RGB32 image of width x height, black before each call.
+    // Default: paintFrameCode.
     std::function<void(QImage&, int)> painter;
 };
 
