@@ -10,8 +10,10 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace media::service {
 
@@ -20,6 +22,23 @@ namespace {
 bool isVideoStream(const AVStream* stream) {
     return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+// True when the file starts like a container FFmpeg knows, so that a failure to open it
+// means damage rather than a file of another kind.
+bool looksLikeAKnownFormat(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::vector<unsigned char> head(4096 + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    const std::size_t read = std::fread(head.data(), 1, 4096, file);
+    std::fclose(file);
+    AVProbeData probe{};
+    probe.filename = path.c_str();
+    probe.buf = head.data();
+    probe.buf_size = static_cast<int>(read);
+    int score = 0;
+    return av_probe_input_format2(&probe, 1, &score) != nullptr && score > AVPROBE_SCORE_EXTENSION;
 }
 
 } // namespace
@@ -77,7 +96,7 @@ std::int32_t VideoDecoder::openStream(const std::string& path) {
     if (opened == AVERROR(ENOMEM))
         return kErrOutOfMemory;
     if (opened < 0)
-        return kErrNotVideo;
+        return looksLikeAKnownFormat(path) ? kErrCorruptFile : kErrNotVideo;
     for (unsigned i = 0; i < format_->nb_streams; ++i) {
         if (isVideoStream(format_->streams[i])) {
             stream_ = static_cast<int>(i);
@@ -118,9 +137,17 @@ std::int32_t VideoDecoder::openStream(const std::string& path) {
     if (rate.num > 0 && rate.den > 0)
         fps_ = av_q2d(rate);
 
-    if (entries.empty() && !scanPackets(entries))
+    const bool indexed = !entries.empty();
+
+    if (!indexed && !scanPackets(entries))
         return kErrCorruptFile;
     if (entries.empty())
+        return kErrCorruptFile;
+    // An AVI whose index is gone and whose pictures stop short of the count in its header
+    // was cut off while being written or copied.
+    const std::int64_t declared = std::max<std::int64_t>(
+        stream->nb_frames, stream->duration != AV_NOPTS_VALUE ? stream->duration : 0);
+    if (aviTimestamps_ && !indexed && declared > entries.back().timestamp + 1)
         return kErrCorruptFile;
     buildIndex(std::move(entries));
     return kOk;
