@@ -86,8 +86,13 @@ std::string formatFigures(const VideoFigures& f) {
                   value(s, "open"));
     out += line;
     out += row("forward step (+ update)", summarize(samples(s, "forward")));
-    out += row("reverse step from 200", summarize(samples(s, "reverse from 200")));
-    out += row("reverse step from 251", summarize(samples(s, "reverse from 251")));
+    for (const char* series : {"reverse from 200", "reverse from 251"}) {
+        out +=
+            row(std::string(series).replace(0, 7, "reverse step"), summarize(samples(s, series)));
+        std::snprintf(line, sizeof line, "  %-34s %5s the slowest brought frame %.0f\n", "", "",
+                      value(s, std::string(series) + " slowest at"));
+        out += line;
+    }
     out += row("random seek (+ update)", summarize(samples(s, "seek")));
     out += row("random seek, fresh open (+ update)", summarize(samples(s, "cold seek")));
     out += row("update alone", summarize(samples(s, "update")));

@@ -115,6 +115,9 @@ class Probe {
         auto& samples = result_.series[name];
         for (int i = 1; i <= count; ++i)
             samples.push_back(timed(command, from + direction * i));
+        const auto slowest = std::max_element(samples.begin(), samples.end());
+        result_.values[name + " slowest at"] =
+            from + direction * static_cast<double>(slowest - samples.begin() + 1);
     }
 
     void randomSeeks(int frames) {
