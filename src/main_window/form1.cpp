@@ -4,6 +4,7 @@
 #include "graphs/form2.h"
 #include "graphs/form3.h"
 #include "toolkit/activation.h"
+#include "toolkit/caption_label.h"
 #include "toolkit/command_button.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/window_geometry.h"
@@ -67,9 +68,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
 }
 
 Form1::~Form1() {
-    // Graph windows are top-level windows of their own; they go with the main window.
-    delete form3_.data();
-    delete form2_.data();
+    closeGraphWindows();
 }
 
 void Form1::createMenu() {
@@ -98,7 +97,9 @@ void Form1::createControls() {
     Cmd_Ychange = button(client, QStringLiteral("Ｙ軸の向き変更"), 584, 0, 113, 33);
     Command4 = button(client, QStringLiteral("コマ戻し"), 128, 296, 65, 33);
     Command3 = button(client, QStringLiteral("コマ送り"), 192, 296, 65, 33);
-    Label2 = label(client, QString(), 264, 296, 65, 33);
+    Label2 = new toolkit::CaptionLabel(QString(), client);
+    Label2->setGeometry(264, 296, 65, 33);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     HScroll1 = new QScrollBar(Qt::Horizontal, client);
     HScroll1->setGeometry(88, 352, 201, 25);
     HScroll1->setRange(0, 32767);
@@ -119,8 +120,32 @@ void Form1::createControls() {
 }
 
 void Form1::connectHandlers() {
-    connect(Cmd_st, &QPushButton::clicked, this, [this] { Cmd_st_Click(); });
-    connect(Cmd_vt, &QPushButton::clicked, this, [this] { Cmd_vt_Click(); });
+    auto onClick = [this](QPushButton* b, void (Form1::*handler)()) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    connect(mnuopen, &QAction::triggered, this, [this] { mnuopen_Click(); });
+    connect(mnuclose, &QAction::triggered, this, [this] { mnuclose_Click(); });
+    connect(mnuend, &QAction::triggered, this, [this] { mnuend_Click(); });
+    onClick(Command1, &Form1::Command1_Click);
+    onClick(Command2, &Form1::Command2_Click);
+    onClick(Command3, &Form1::Command3_Click);
+    onClick(Command4, &Form1::Command4_Click);
+    onClick(Cmd_巻き戻し, &Form1::Cmd_巻き戻し_Click);
+    onClick(Cmd_trans, &Form1::Cmd_trans_Click);
+    onClick(Cmd_Reset, &Form1::Cmd_Reset_Click);
+    onClick(Command6, &Form1::Command6_Click);
+    onClick(Cmd_Xchange, &Form1::Cmd_Xchange_Click);
+    onClick(Cmd_Ychange, &Form1::Cmd_Ychange_Click);
+    onClick(Cmd_st, &Form1::Cmd_st_Click);
+    onClick(Cmd_vt, &Form1::Cmd_vt_Click);
+    // Only a drag of the thumb seeks; arrow and track clicks and the timer's own updates
+    // move the thumb without a command.
+    connect(HScroll1, &QScrollBar::sliderMoved, this, [this] { HScroll1_Scroll(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(Picture3, &toolkit::PictureBox::mouseDown, this,
+            [this](int button, int shift, float x, float y) {
+                Picture3_MouseDown(button, shift, x, y);
+            });
 }
 
 void Form1::Form_Load() {

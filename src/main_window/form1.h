@@ -18,6 +18,7 @@ class Form2;
 class Form3;
 
 namespace toolkit {
+class CaptionLabel;
 class CommandButton;
 class PictureBox;
 } // namespace toolkit
@@ -45,6 +46,33 @@ class Form1 : public QMainWindow {
 
     void Form_Load();
     void Form_Activate();
+    void Form_Unload();
+
+    // File menu.
+    void mnuopen_Click();
+    void mnuclose_Click();
+    void mnuend_Click();
+
+    // Transport.
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Cmd_巻き戻し_Click();
+    void HScroll1_Scroll();
+    void Timer1_Timer();
+
+    // Frame capture and marking.
+    void Cmd_trans_Click();
+    void Picture3_MouseDown(int Button, int Shift, float X, float Y);
+
+    // Erasing marks and axis direction.
+    void Cmd_Reset_Click();
+    void Command6_Click();
+    void Cmd_Xchange_Click();
+    void Cmd_Ychange_Click();
+
+    // Graph windows.
     void Cmd_st_Click();
     void Cmd_vt_Click();
 
@@ -61,7 +89,7 @@ class Form1 : public QMainWindow {
     toolkit::CommandButton* Cmd_Ychange = nullptr;
     toolkit::CommandButton* Command4 = nullptr;
     toolkit::CommandButton* Command3 = nullptr;
-    QLabel* Label2 = nullptr;
+    toolkit::CaptionLabel* Label2 = nullptr;
     QScrollBar* HScroll1 = nullptr;
     toolkit::CommandButton* Cmd_巻き戻し = nullptr;
     toolkit::CommandButton* Command2 = nullptr;
@@ -91,10 +119,20 @@ class Form1 : public QMainWindow {
     Form3* positionTimeWindow() const;
     Form2* velocityTimeWindow() const;
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     void createMenu();
     void createControls();
     void connectHandlers();
+    // Sends "stop", then paints the video's current frame into the measuring area.
+    void paintCurrentFrame();
+    // Graph windows are top-level windows of their own; they go with the main window.
+    void closeGraphWindows();
+
+    QString lastChosenFile_;
+    bool ending_ = false;
 
     QPointer<Form3> form3_;
     QPointer<Form2> form2_;

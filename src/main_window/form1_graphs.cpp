@@ -36,3 +36,8 @@ Form3* Form1::positionTimeWindow() const {
 Form2* Form1::velocityTimeWindow() const {
     return form2_.data();
 }
+
+void Form1::closeGraphWindows() {
+    delete form3_.data();
+    delete form2_.data();
+}

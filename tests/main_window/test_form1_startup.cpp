@@ -1,4 +1,5 @@
 #include "main_window/form1.h"
+#include "toolkit/caption_label.h"
 #include "toolkit/command_button.h"
 #include "toolkit/fonts.h"
 #include "toolkit/picture_box.h"
