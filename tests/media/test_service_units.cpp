@@ -4,6 +4,7 @@
 #include "media/service/frame_cache.h"
 #include "media/service/frame_index.h"
 #include "media/service/picture_fit.h"
+#include "media/service/picture_pool.h"
 #include "media/service/playback_clock.h"
 
 #include <QtTest>
@@ -49,6 +50,8 @@ class ServiceUnitsTest : public QObject {
     void fittedRects();
     void composedFrameHasBlackBars();
     void clockDropsRatherThanDrifts();
+    void poolReusesTheSlotsOfDroppedPictures();
+    void poolPicturesOutliveThePool();
     void everyCodeHasItsOwnText();
 };
 
@@ -225,6 +228,44 @@ void ServiceUnitsTest::everyCodeHasItsOwnText() {
     QCOMPARE(std::string(errorMessage(kErrFileNotFound)),
              std::string("指定されたファイルが見つかりません。"));
     QVERIFY(!texts.count(errorMessage(12345)));
+}
+
+void ServiceUnitsTest::poolReusesTheSlotsOfDroppedPictures() {
+    // One block holds many 100 x 100 pictures; a budget of one byte allows one block.
+    auto pool = PicturePool::create(QSize(100, 100), 1);
+    QImage first = pool->acquire();
+    QCOMPARE(first.size(), QSize(100, 100));
+    QCOMPARE(first.format(), QImage::Format_RGB32);
+    first.fill(Qt::red);
+    const uchar* slot = first.constBits();
+    QImage copy = first; // copies share the slot
+    QCOMPARE(pool->slotsInUse(), std::size_t(1));
+    first = QImage();
+    QCOMPARE(pool->slotsInUse(), std::size_t(1));
+    copy = QImage();
+    QCOMPARE(pool->slotsInUse(), std::size_t(0));
+    QImage again = pool->acquire();
+    QCOMPARE(again.constBits(), slot);
+
+    // When the blocks are used up, pictures still come, from ordinary memory.
+    std::vector<QImage> many;
+    for (int i = 0; i < 300; ++i)
+        many.push_back(pool->acquire());
+    QCOMPARE(pool->slotsInUse(), std::size_t(8 * 1024 * 1024 / 40000)); // one 8 MB block
+    QCOMPARE(many.back().size(), QSize(100, 100));
+    many.back().fill(Qt::blue);
+    QCOMPARE(many.back().pixelColor(99, 99), QColor(Qt::blue));
+}
+
+void ServiceUnitsTest::poolPicturesOutliveThePool() {
+    auto pool = PicturePool::create(QSize(8, 8), 1u << 20);
+    QImage picture = pool->acquire();
+    picture.fill(Qt::green);
+    pool.reset(); // the worker that made it is gone; the window still shows it
+    QCOMPARE(picture.pixelColor(7, 7), QColor(Qt::green));
+    QImage painted = picture.copy();
+    picture = QImage();
+    QCOMPARE(painted.pixelColor(0, 0), QColor(Qt::green));
 }
 
 QTEST_MAIN(ServiceUnitsTest)

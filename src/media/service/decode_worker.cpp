@@ -17,8 +17,8 @@ constexpr std::size_t kCacheBudget = 112u * 1024u * 1024u;
 constexpr int kKeptBeforeSeek = 16;
 // Pictures decoded ahead of the one shown, so that a forward step finds its picture ready.
 constexpr int kAhead = 2;
-// Work that moves the decoder away from the forward path waits until the user has paused
-// this long, so that steps in quick succession never wait behind it.
+// Work done ahead of time waits until the user has paused this long: steps in quick
+// succession would only wait behind a picture nobody asked for.
 constexpr auto kGrace = std::chrono::milliseconds(40);
 // While playing, a late picture is still shown when nothing was shown for this long.
 constexpr auto kLongestFreeze = std::chrono::milliseconds(250);
@@ -64,16 +64,13 @@ bool DecodeWorker::playing() const {
     return request_.mode == Mode::Play;
 }
 
-void DecodeWorker::show(std::int64_t slot) {
+void DecodeWorker::show(std::int64_t slot, bool stepBack) {
     {
         std::lock_guard lock(mutex_);
-        const std::int64_t now =
-            request_.mode == Mode::Play && shown_.generation == request_.generation ? shown_.slot
-                                                                                    : request_.slot;
         Request request = request_;
         request.mode = Mode::Show;
         request.slot = std::clamp<std::int64_t>(slot, 0, length_ - 1);
-        request.reverse = request.slot < now;
+        request.stepBack = stepBack;
         issue(request);
     }
     changed_.notify_all();
@@ -86,7 +83,7 @@ void DecodeWorker::play() {
             return;
         Request request = request_;
         request.mode = Mode::Play;
-        request.reverse = false;
+        request.stepBack = false;
         issue(request);
     }
     changed_.notify_all();
@@ -101,7 +98,7 @@ void DecodeWorker::stop() {
         if (shown_.generation == request_.generation)
             request.slot = shown_.slot;
         request.mode = Mode::Show;
-        request.reverse = false;
+        request.stepBack = false;
         issue(request);
     }
     changed_.notify_all();
@@ -165,6 +162,8 @@ void DecodeWorker::applyDestination(QSize destination) {
     cache_.clear();
     cacheDestination_ = destination;
     pictureSize_ = fittedRect(shape_, destination).size();
+    // Room for the cache and the few pictures on their way to the window.
+    pool_ = PicturePool::create(pictureSize_, kCacheBudget + 8u * 1024u * 1024u);
     const auto pictureBytes = static_cast<std::size_t>(pictureSize_.width()) *
                               static_cast<std::size_t>(pictureSize_.height()) * 4u;
     const int room = cache_.capacity(pictureBytes) - kAhead - 4;
@@ -174,7 +173,10 @@ void DecodeWorker::applyDestination(QSize destination) {
 }
 
 QImage DecodeWorker::scaledPicture(const AVFrame* frame) {
-    return source_.decoder().scaled(frame, pictureSize_);
+    QImage picture = pool_->acquire();
+    if (!source_.decoder().scaleInto(frame, picture))
+        return {};
+    return picture;
 }
 
 void DecodeWorker::keep(int rank, const QImage& picture) {
@@ -223,7 +225,7 @@ void DecodeWorker::serveShow(const Request& request) {
         served_ = request.generation;
         return;
     }
-    const int keepFrom = request.reverse ? rank - behindWindow_ : rank - kKeptBeforeSeek;
+    const int keepFrom = request.stepBack ? rank - behindWindow_ : rank - kKeptBeforeSeek;
     if (picture->rank < keepFrom)
         return; // decoded only to reach the target
     const QImage scaled = scaledPicture(picture->frame);
@@ -289,7 +291,7 @@ void DecodeWorker::finishPlaying(const Request& request, std::int64_t slot) {
             return;
         request_.mode = Mode::Show;
         request_.slot = slot;
-        request_.reverse = false;
+        request_.stepBack = false;
         ++request_.generation;
         // The picture stays as presented; nothing more to decode for it.
         if (shown_.generation == request.generation) {
@@ -304,22 +306,17 @@ bool DecodeWorker::idleWork(const Request& request) {
     const int shown = source_.index().rankAtSlot(request.slot);
     if (idleBlockedAt_ == shown)
         return false;
-    const bool paused = Clock::now() >= request.issued + kGrace;
-    if (fillAhead(shown, paused))
-        return true;
-    return paused && fillBehind(shown);
+    if (Clock::now() < request.issued + kGrace)
+        return false;
+    return fillAhead(shown) || fillBehind(shown);
 }
 
-bool DecodeWorker::fillAhead(int shown, bool paused) {
+bool DecodeWorker::fillAhead(int shown) {
     const int last = std::min(shown + kAhead, source_.index().pictureCount() - 1);
     int missing = shown + 1;
     while (missing <= last && cache_.contains(missing))
         ++missing;
     if (missing > last)
-        return false;
-    const int continuing = source_.continuingCost(missing);
-    const bool cheap = continuing > 0 && continuing <= kAhead + 1;
-    if (!cheap && !paused)
         return false;
     const auto picture = decodeToward(missing);
     if (!picture || picture->rank > missing) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/service/frame_cache.h"
+#include "media/service/picture_pool.h"
 #include "media/service/picture_source.h"
 #include "media/service/playback_clock.h"
 
@@ -39,8 +40,9 @@ class DecodeWorker {
 
     std::int64_t length() const { return length_; }
 
-    // Shows the picture at `slot` (clamped to the video); stops playing.
-    void show(std::int64_t slot);
+    // Shows the picture at `slot` (clamped to the video); stops playing. A step back keeps
+    // every picture decoded on the way, since the next steps will want them.
+    void show(std::int64_t slot, bool stepBack = false);
     // Plays from the position now shown, at the file's own rate.
     void play();
     // Stops playing on the picture now shown.
@@ -59,7 +61,7 @@ class DecodeWorker {
         std::uint64_t generation = 0;
         Mode mode = Mode::Show;
         std::int64_t slot = 0;
-        bool reverse = false; // the step went backwards: keep the whole run decoded for it
+        bool stepBack = false;
         QSize destination;
         PlaybackClock::Clock::time_point issued;
     };
@@ -68,7 +70,7 @@ class DecodeWorker {
     void serveShow(const Request& request);
     void servePlay(const Request& request);
     bool idleWork(const Request& request);
-    bool fillAhead(int shown, bool paused);
+    bool fillAhead(int shown);
     bool fillBehind(int shown);
     // Decodes the next picture on the way to `rank`, starting anew when that is cheaper.
     std::optional<PictureSource::Picture> decodeToward(int rank);
@@ -96,6 +98,7 @@ class DecodeWorker {
     FrameCache cache_;
     QSize cacheDestination_;
     QSize pictureSize_;
+    std::shared_ptr<PicturePool> pool_;
     std::uint64_t served_ = 0;
     int anchor_ = 0;
     int behindWindow_ = 0;

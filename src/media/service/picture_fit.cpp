@@ -20,6 +20,9 @@ QRect fittedRect(QSizeF picture, QSize destination) {
 }
 
 QImage composedFrame(const QImage& picture, QSizeF pictureShape, QSize destination) {
+    if (picture.size() == destination &&
+        fittedRect(pictureShape, destination).size() == destination)
+        return picture; // nothing to bar
     QImage frame(destination, QImage::Format_RGB32);
     frame.fill(Qt::black);
     if (!picture.isNull()) {

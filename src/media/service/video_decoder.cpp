@@ -125,13 +125,14 @@ std::int32_t VideoDecoder::openStream(const std::string& path) {
         return kErrOutOfMemory;
     if (avcodec_parameters_to_context(codec_, stream->codecpar) < 0)
         return kErrUnsupportedCodec;
-    // Two decoding threads make long-GOP codecs much faster on a small machine.
-    codec_->thread_count = 2;
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(stream->codecpar->codec_id);
+    reorders_ = !descriptor || !(descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
+    // Two decoding threads make long-GOP codecs much faster on a small machine; a picture of
+    // an intra-only codec is cheap, and a thread hand-over would only add to each step.
+    codec_->thread_count = reorders_ ? 2 : 1;
     codec_->pkt_timebase = stream->time_base;
     if (avcodec_open2(codec_, decoder, nullptr) < 0)
         return kErrUnsupportedCodec;
-    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(stream->codecpar->codec_id);
-    reorders_ = !descriptor || !(descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
 
     const AVRational rate = av_guess_frame_rate(format_, stream, nullptr);
     if (rate.num > 0 && rate.den > 0)
@@ -293,21 +294,18 @@ int VideoDecoder::picturesDecodableFrom(int keyframe, int packets) {
     return count;
 }
 
-QImage VideoDecoder::scaled(const AVFrame* frame, QSize size) {
-    if (!frame || size.isEmpty())
-        return {};
+bool VideoDecoder::scaleInto(const AVFrame* frame, QImage& into) {
+    if (!frame || into.isNull() || into.format() != QImage::Format_RGB32)
+        return false;
     sws_ = sws_getCachedContext(
-        sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), size.width(),
-        size.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), into.width(),
+        into.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!sws_)
-        return {};
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    std::uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int strides[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
+        return false;
+    std::uint8_t* planes[4] = {into.bits(), nullptr, nullptr, nullptr};
+    int strides[4] = {static_cast<int>(into.bytesPerLine()), 0, 0, 0};
     sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, planes, strides);
-    return image;
+    return true;
 }
 
 } // namespace media::service

@@ -47,8 +47,8 @@ class VideoDecoder {
     // rest are pictures that refer to the GOP before. Leaves the decoder to be sought again.
     int picturesDecodableFrom(int keyframe, int packets);
 
-    // The picture scaled to `size`, as RGB32.
-    QImage scaled(const AVFrame* frame, QSize size);
+    // Scales the picture to fill `into` (RGB32). False when it cannot.
+    bool scaleInto(const AVFrame* frame, QImage& into);
 
   private:
     std::int32_t openStream(const std::string& path);

@@ -98,7 +98,10 @@ std::int32_t VideoDevice::execute(const Command& command, std::string& reply) {
         return kOk;
     case Verb::Step: {
         const std::int64_t from = worker_->position();
-        worker_->show(command.reverse ? from - command.by : from + command.by);
+        if (command.reverse)
+            worker_->show(from - command.by, true);
+        else
+            worker_->show(from + command.by);
         return kOk;
     }
     case Verb::Seek: {
