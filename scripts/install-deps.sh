@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     fonts-ipafont-gothic
+    desktop-file-utils
 )
 # Extra packages for a job, e.g. UGOKI_EXTRA_PACKAGES="clang-14 libclang-rt-14-dev".
 read -r -a extra <<< "${UGOKI_EXTRA_PACKAGES:-}"
