@@ -2,6 +2,10 @@
 
 #include "media/service/picture_fit.h"
 
+extern "C" {
+#include <libavutil/frame.h>
+}
+
 #include <algorithm>
 
 namespace media::service {
@@ -31,7 +35,8 @@ DecodeWorker::DecodeWorker(std::unique_ptr<VideoDecoder> decoder, QSize destinat
       shape_(source_.decoder().displaySize()), fps_(source_.decoder().framesPerSecond()),
       present_(std::move(present)), cache_(kCacheBudget) {
     request_.generation = 1;
-    request_.destination = destination;
+    request_.lazy = true;
+    prepareDestination(request_, destination);
     request_.issued = Clock::now();
     thread_ = std::thread([this] { run(); });
 }
@@ -71,6 +76,7 @@ void DecodeWorker::show(std::int64_t slot, bool stepBack) {
         request.mode = Mode::Show;
         request.slot = std::clamp<std::int64_t>(slot, 0, length_ - 1);
         request.stepBack = stepBack;
+        request.lazy = false;
         issue(request);
     }
     changed_.notify_all();
@@ -110,7 +116,8 @@ void DecodeWorker::setDestination(QSize destination) {
         Request request = request_;
         if (request_.mode == Mode::Play && shown_.generation == request_.generation)
             request.slot = shown_.slot;
-        request.destination = destination;
+        prepareDestination(request, destination);
+        request.lazy = request_.mode == Mode::Show;
         issue(request);
     }
     changed_.notify_all();
@@ -118,6 +125,10 @@ void DecodeWorker::setDestination(QSize destination) {
 
 ShownPicture DecodeWorker::waitForPicture() {
     std::unique_lock lock(mutex_);
+    if (request_.lazy) {
+        request_.lazy = false;
+        changed_.notify_all();
+    }
     // The worker always answers a request, with a black frame when it cannot decode; the
     // time limit only guards against a decoder that never returns.
     changed_.wait_for(lock, std::chrono::seconds(20),
@@ -134,13 +145,14 @@ void DecodeWorker::run() {
                 return;
             request = request_;
         }
-        if (request.destination != cacheDestination_)
-            applyDestination(request.destination);
+        if (request.destination != cacheDestination_ || request.pool != pool_)
+            applyDestination(request);
         if (request.mode == Mode::Play) {
             servePlay(request);
             continue;
         }
-        if (served_ != request.generation) {
+        const bool waitingOut = request.lazy && Clock::now() < request.issued + kGrace;
+        if (served_ != request.generation && !waitingOut) {
             serveShow(request);
             continue;
         }
@@ -148,7 +160,8 @@ void DecodeWorker::run() {
             continue;
         std::unique_lock lock(mutex_);
         const auto stillCurrent = [&] {
-            return quit_ || request_.generation != request.generation;
+            return quit_ || request_.generation != request.generation ||
+                   request_.lazy != request.lazy; // someone now waits for the picture
         };
         const auto graceEnd = request.issued + kGrace;
         if (Clock::now() < graceEnd)
@@ -158,12 +171,23 @@ void DecodeWorker::run() {
     }
 }
 
-void DecodeWorker::applyDestination(QSize destination) {
-    cache_.clear();
-    cacheDestination_ = destination;
-    pictureSize_ = fittedRect(shape_, destination).size();
+void DecodeWorker::prepareDestination(Request& request, QSize destination) {
+    request.destination = destination;
+    const QSize size = fittedRect(shape_, destination).size();
+    request.scaler = std::make_shared<PictureScaler>(size);
+    if (const AVFrame* first = source_.decoder().firstPicture())
+        request.scaler->prepare(first->width, first->height, first->format);
     // Room for the cache and the few pictures on their way to the window.
-    pool_ = PicturePool::create(pictureSize_, kCacheBudget + 8u * 1024u * 1024u);
+    request.pool = PicturePool::create(size, kCacheBudget + 8u * 1024u * 1024u);
+    request.pool->prepare();
+}
+
+void DecodeWorker::applyDestination(const Request& request) {
+    cache_.clear();
+    cacheDestination_ = request.destination;
+    pool_ = request.pool;
+    scaler_ = request.scaler;
+    pictureSize_ = scaler_->size();
     const auto pictureBytes = static_cast<std::size_t>(pictureSize_.width()) *
                               static_cast<std::size_t>(pictureSize_.height()) * 4u;
     const int room = cache_.capacity(pictureBytes) - kAhead - 4;
@@ -174,7 +198,7 @@ void DecodeWorker::applyDestination(QSize destination) {
 
 QImage DecodeWorker::scaledPicture(const AVFrame* frame) {
     QImage picture = pool_->acquire();
-    if (!source_.decoder().scaleInto(frame, picture))
+    if (!scaler_->scale(frame, picture))
         return {};
     return picture;
 }
@@ -211,6 +235,14 @@ void DecodeWorker::serveShow(const Request& request) {
     anchor_ = rank;
     if (const QImage* kept = cache_.find(rank)) {
         publish(request, request.slot, *kept);
+        served_ = request.generation;
+        return;
+    }
+    if (rank == 0 && source_.decoder().firstPicture()) {
+        // Shown at every open and every change of size: no need to decode it again.
+        const QImage first = scaledPicture(source_.decoder().firstPicture());
+        keep(0, first);
+        publish(request, request.slot, first);
         served_ = request.generation;
         return;
     }

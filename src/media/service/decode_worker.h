@@ -2,6 +2,7 @@
 
 #include "media/service/frame_cache.h"
 #include "media/service/picture_pool.h"
+#include "media/service/picture_scaler.h"
 #include "media/service/picture_source.h"
 #include "media/service/playback_clock.h"
 
@@ -62,7 +63,13 @@ class DecodeWorker {
         Mode mode = Mode::Show;
         std::int64_t slot = 0;
         bool stepBack = false;
+        // Only re-presents what is there (open, a new size): waits out a burst of commands
+        // unless someone waits for the picture.
+        bool lazy = false;
         QSize destination;
+        // Made on the UI thread with the destination, used by the worker only.
+        std::shared_ptr<PictureScaler> scaler;
+        std::shared_ptr<PicturePool> pool;
         PlaybackClock::Clock::time_point issued;
     };
 
@@ -77,7 +84,9 @@ class DecodeWorker {
     QImage scaledPicture(const AVFrame* frame);
     void keep(int rank, const QImage& picture);
     void publish(const Request& request, std::int64_t slot, const QImage& picture);
-    void applyDestination(QSize destination);
+    void applyDestination(const Request& request);
+    // The scaler and the picture memory for a destination, set up ahead of use.
+    void prepareDestination(Request& request, QSize destination);
     void issue(Request& request);
     void finishPlaying(const Request& request, std::int64_t slot);
 
@@ -99,6 +108,7 @@ class DecodeWorker {
     QSize cacheDestination_;
     QSize pictureSize_;
     std::shared_ptr<PicturePool> pool_;
+    std::shared_ptr<PictureScaler> scaler_;
     std::uint64_t served_ = 0;
     int anchor_ = 0;
     int behindWindow_ = 0;

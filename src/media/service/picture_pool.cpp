@@ -76,6 +76,12 @@ void PicturePool::release(unsigned char* slot) {
     --inUse_;
 }
 
+void PicturePool::prepare() {
+    std::lock_guard lock(mutex_);
+    if (blocks_.empty() && addBlock())
+        static_cast<volatile unsigned char*>(blocks_.front())[0] = 0; // one huge page, or 4 KB
+}
+
 std::size_t PicturePool::slotsInUse() const {
     std::lock_guard lock(mutex_);
     return inUse_;

@@ -26,6 +26,9 @@ class PicturePool : public std::enable_shared_from_this<PicturePool> {
     // Any thread may hold and drop its copies.
     QImage acquire();
     std::size_t slotsInUse() const;
+    // Takes the first block and touches its first pages, so that the first pictures do not
+    // wait for fresh memory.
+    void prepare();
 
   private:
     PicturePool(QSize size, std::size_t budgetBytes);

@@ -6,7 +6,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -50,9 +49,8 @@ VideoDecoder::~VideoDecoder() {
 }
 
 void VideoDecoder::close() {
-    sws_freeContext(sws_);
-    sws_ = nullptr;
     av_frame_free(&frame_);
+    av_frame_free(&firstPicture_);
     av_packet_free(&packet_);
     avcodec_free_context(&codec_);
     avformat_close_input(&format_);
@@ -79,6 +77,7 @@ std::int32_t VideoDecoder::open(const std::string& path) {
     const AVRational sar = av_guess_sample_aspect_ratio(format_, format_->streams[stream_], frame_);
     const double aspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
     displaySize_ = QSizeF(frame_->width * aspect, frame_->height);
+    firstPicture_ = av_frame_clone(frame_);
     seekToKeyframe(0);
     return kOk;
 }
@@ -292,20 +291,6 @@ int VideoDecoder::picturesDecodableFrom(int keyframe, int packets) {
     flushing_ = true;
     finished_ = true;
     return count;
-}
-
-bool VideoDecoder::scaleInto(const AVFrame* frame, QImage& into) {
-    if (!frame || into.isNull() || into.format() != QImage::Format_RGB32)
-        return false;
-    sws_ = sws_getCachedContext(
-        sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), into.width(),
-        into.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!sws_)
-        return false;
-    std::uint8_t* planes[4] = {into.bits(), nullptr, nullptr, nullptr};
-    int strides[4] = {static_cast<int>(into.bytesPerLine()), 0, 0, 0};
-    sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, planes, strides);
-    return true;
 }
 
 } // namespace media::service

@@ -12,7 +12,6 @@ struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
-struct SwsContext;
 
 namespace media::service {
 
@@ -37,6 +36,9 @@ class VideoDecoder {
     // True when a keyframe can be followed by pictures displayed before it.
     bool reorders() const { return reorders_; }
 
+    // The picture at rank 0, decoded when the file was opened.
+    const AVFrame* firstPicture() const { return firstPicture_; }
+
     // Moves to the keyframe at file position `keyframe` and empties the decoder; nothing is
     // decoded yet. False when the file cannot be positioned.
     bool seekToKeyframe(int keyframe);
@@ -46,9 +48,6 @@ class VideoDecoder {
     // Decodes `packets` packets from `keyframe` and counts the pictures that come out: the
     // rest are pictures that refer to the GOP before. Leaves the decoder to be sought again.
     int picturesDecodableFrom(int keyframe, int packets);
-
-    // Scales the picture to fill `into` (RGB32). False when it cannot.
-    bool scaleInto(const AVFrame* frame, QImage& into);
 
   private:
     std::int32_t openStream(const std::string& path);
@@ -63,7 +62,7 @@ class VideoDecoder {
     AVCodecContext* codec_ = nullptr;
     AVPacket* packet_ = nullptr;
     AVFrame* frame_ = nullptr;
-    SwsContext* sws_ = nullptr;
+    AVFrame* firstPicture_ = nullptr;
     int stream_ = -1;
     bool aviTimestamps_ = false;
     FrameIndex index_;
