@@ -1,5 +1,6 @@
 #include "media/service/media_service.h"
 
+#include "media/service/avi_claims.h"
 #include "media/service/command_parser.h"
 #include "media/service/error_codes.h"
 #include "media/service/video_device.h"
@@ -51,6 +52,9 @@ std::int32_t openDevice(const Command& command) {
     const std::string alias = command.alias.empty() ? command.device : command.alias;
     if (table().devices.count(alias))
         return kErrAliasInUse;
+    // libavformat believes an AVI file's headers; a cut-off or lying file is refused here.
+    if (const std::int32_t claimed = checkAviClaims(command.device); claimed != kOk)
+        return claimed;
     std::unique_ptr<VideoDevice> device;
     const std::int32_t code = VideoDevice::open(command, device);
     if (code != kOk)
