@@ -21,8 +21,8 @@ constexpr std::size_t kCacheBudget = 112u * 1024u * 1024u;
 constexpr int kKeptBeforeSeek = 16;
 // Pictures decoded ahead of the one shown, so that a forward step finds its picture ready.
 constexpr int kAhead = 2;
-// Work done ahead of time waits until the user has paused this long: steps in quick
-// succession would only wait behind a picture nobody asked for.
+// Work that moves the decoder away from the forward path waits until the user has paused
+// this long, so that steps in quick succession do not wait behind it.
 constexpr auto kGrace = std::chrono::milliseconds(40);
 // While playing, a late picture is still shown when nothing was shown for this long.
 constexpr auto kLongestFreeze = std::chrono::milliseconds(250);
@@ -338,17 +338,21 @@ bool DecodeWorker::idleWork(const Request& request) {
     const int shown = source_.index().rankAtSlot(request.slot);
     if (idleBlockedAt_ == shown)
         return false;
-    if (Clock::now() < request.issued + kGrace)
-        return false;
-    return fillAhead(shown) || fillBehind(shown);
+    const bool paused = Clock::now() >= request.issued + kGrace;
+    return fillAhead(shown, paused) || (paused && fillBehind(shown));
 }
 
-bool DecodeWorker::fillAhead(int shown) {
+bool DecodeWorker::fillAhead(int shown, bool paused) {
     const int last = std::min(shown + kAhead, source_.index().pictureCount() - 1);
     int missing = shown + 1;
     while (missing <= last && cache_.contains(missing))
         ++missing;
     if (missing > last)
+        return false;
+    // Going on from where the decoder stands costs about what the next step would; starting
+    // anew elsewhere waits until the user pauses.
+    const int continuing = source_.continuingCost(missing);
+    if (!paused && (continuing < 1 || continuing > kAhead + 1))
         return false;
     const auto picture = decodeToward(missing);
     if (!picture || picture->rank > missing) {

@@ -77,7 +77,7 @@ class DecodeWorker {
     void serveShow(const Request& request);
     void servePlay(const Request& request);
     bool idleWork(const Request& request);
-    bool fillAhead(int shown);
+    bool fillAhead(int shown, bool paused);
     bool fillBehind(int shown);
     // Decodes the next picture on the way to `rank`, starting anew when that is cheaper.
     std::optional<PictureSource::Picture> decodeToward(int rank);

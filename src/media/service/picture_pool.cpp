@@ -78,8 +78,12 @@ void PicturePool::release(unsigned char* slot) {
 
 void PicturePool::prepare() {
     std::lock_guard lock(mutex_);
-    if (blocks_.empty() && addBlock())
-        static_cast<volatile unsigned char*>(blocks_.front())[0] = 0; // one huge page, or 4 KB
+    if (!blocks_.empty() || !addBlock())
+        return;
+    // One fault when the block got a huge page; else one per page of the first pictures.
+    auto* block = static_cast<volatile unsigned char*>(blocks_.front());
+    for (std::size_t at = 0; at < kHugePage; at += 4096)
+        block[at] = 0;
 }
 
 std::size_t PicturePool::slotsInUse() const {
