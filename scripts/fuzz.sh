@@ -27,7 +27,8 @@ UGOKI_FUZZ_CORPUS=$corpus build/fuzz/tests/fuzz/fuzz_seeds_test -silent
 [ "$seconds" = 0 ] && exit 0
 mkdir -p "$corpus/$target" "$corpus/$target-findings"
 dictionary=()
-if [ "$target" = commands ]; then dictionary=(-dict=tests/fuzz/commands.dict); fi
+# Up to 16 commands of a few dozen bytes each.
+if [ "$target" = commands ]; then dictionary=(-dict=tests/fuzz/commands.dict -max_len=1024); fi
 # A hang is anything over 10 s (an open must answer within 2 s); 2 GB is ample for the
 # service's bounded caches.
 exec build/fuzz/tests/fuzz/"fuzz_media_$target" -max_total_time="$seconds" -timeout=10 \

@@ -23,16 +23,19 @@ struct Surroundings {
     toolkit::PictureBox* target = nullptr;
 };
 
+// Never destroyed at exit: by then Qt's platform plugin may be gone, and a widget deleted
+// after it crashes. When the caller owns the application object, the windows and the
+// folder go with it instead.
 Surroundings& surroundings() {
-    static Surroundings instance;
-    return instance;
+    static Surroundings* instance = new Surroundings;
+    return *instance;
 }
 
-// Widgets must go before the application object does.
 void dropWindows() {
     surroundings().window.reset();
     surroundings().video = nullptr;
     surroundings().target = nullptr;
+    surroundings().folder.reset();
 }
 
 } // namespace
@@ -60,7 +63,8 @@ Stage::Stage() {
     s.target = new toolkit::PictureBox(s.window.get());
     s.target->setOuterGeometry(340, 0, 320, 240);
     s.window->show();
-    qAddPostRoutine(&dropWindows);
+    if (!s.application)
+        qAddPostRoutine(&dropWindows);
 
     videogen::VideoSettings settings;
     settings.width = 64;

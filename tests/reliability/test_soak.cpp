@@ -125,6 +125,14 @@ std::vector<Action> SoakTest::actions(Harness& h, QRandomGenerator& random,
              const auto button = random.bounded(3) == 0 ? Qt::RightButton : Qt::LeftButton;
              h.click(random.bounded(316.0), random.bounded(236.0), button);
          }},
+        // A whole class marking one long throw, past the table's 100 marks.
+        {"marking spree", 1, button(f.Command3),
+         [&f, &h, &random] {
+             for (int k = 0; k < 60; ++k) {
+                 f.Command3->click();
+                 h.click(random.bounded(316.0), random.bounded(236.0));
+             }
+         }},
         {"erase last", 5, button(f.Cmd_Reset), [&f] { f.Cmd_Reset->click(); }},
         {"erase all", 1, button(f.Command6), [&f] { f.Command6->click(); }},
         {"flip x", 3, button(f.Cmd_Xchange), [&f] { f.Cmd_Xchange->click(); }},
@@ -169,6 +177,7 @@ void SoakTest::randomActionsKeepTheTableAndMemory() {
         totalWeight += a.weight;
 
     std::vector<int> done(all.size(), 0);
+    int mostMarks = 0;
     std::int64_t warm = 0;
     std::int64_t peak = 0;
     for (int n = 0; n < count;) {
@@ -192,6 +201,7 @@ void SoakTest::randomActionsKeepTheTableAndMemory() {
         for (const form1test::Message& m : h.messages)
             QCOMPARE(m.text, QStringLiteral("マークは100個までです。"));
         h.messages.clear();
+        mostMarks = std::max<int>(mostMarks, Module1::MarkCount);
         if (n == std::min(kWarmUpActions, count / 4))
             warm = reliability::residentBytes();
         if (n % 500 == 0)
@@ -201,7 +211,20 @@ void SoakTest::randomActionsKeepTheTableAndMemory() {
     QStringList tally;
     for (std::size_t i = 0; i < all.size(); ++i)
         tally << QStringLiteral("%1 %2").arg(QLatin1String(all[i].name)).arg(done[i]);
-    qInfo("soak: %s", qPrintable(tally.join(QStringLiteral(", "))));
+    qInfo("soak: %s; most marks at once %d", qPrintable(tally.join(QStringLiteral(", "))),
+          mostMarks);
+    // A run that never marked or never drew a graph would prove little.
+    const auto timesDone = [&](const char* name) {
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (qstrcmp(all[i].name, name) == 0)
+                return done[i];
+        return 0;
+    };
+    if (count >= kWarmUpActions) {
+        QVERIFY(mostMarks == 100);
+        QVERIFY(timesDone("s-t graph") + timesDone("v-t graph") > 0);
+        QVERIFY(timesDone("open") > 0);
+    }
     qInfo("soak: resident %.1f MB after warm-up, %.1f MB at the end, peak %.1f MB",
           warm / 1048576.0, end / 1048576.0, std::max(peak, end) / 1048576.0);
 #if defined(__SANITIZE_ADDRESS__)
