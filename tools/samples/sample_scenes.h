@@ -51,7 +51,7 @@ struct Sample {
 };
 
 // The three samples. The 16:9 one uses H.264 when this FFmpeg can encode it, else MPEG-4
-// Part 2.
+// Visual.
 std::vector<Sample> allSamples();
 const Sample& projectile();
 
