@@ -4,6 +4,7 @@
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
 #include "media/media_fixture.h"
+#include "media/remux.h"
 #include "media/service/error_codes.h"
 #include "toolkit/dialogs.h"
 
@@ -63,6 +64,8 @@ class MediaFilesTest : public QObject {
     void aMissingFileHasNoShortNameAndFailsToOpen();
     void videosPastSixteenBitsKeepTheirLength();
     void droppedFramesRepeatThePictureBefore();
+    void otherContainersOpen_data();
+    void otherContainersOpen();
     void picturesKeepTheirShape_data();
     void picturesKeepTheirShape();
     void theVideoWindowIsAChildAtTheTopLeft();
@@ -252,6 +255,46 @@ void MediaFilesTest::droppedFramesRepeatThePictureBefore() {
         QCOMPARE(stage.shownFrame(), picture);
     }
     QCOMPARE(stage.position(), 6);
+}
+
+void MediaFilesTest::otherContainersOpen_data() {
+    QTest::addColumn<int>("codec");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("MJPEG in Matroska") << int(Codec::Mjpeg) << "mkv";
+    QTest::newRow("MJPEG in QuickTime") << int(Codec::Mjpeg) << "mov";
+    QTest::newRow("MPEG-4 B-frames in MP4") << int(Codec::Mpeg4) << "mp4";
+    QTest::newRow("H.264 B-frames in Matroska") << int(Codec::H264) << "mkv";
+}
+
+void MediaFilesTest::otherContainersOpen() {
+    QFETCH(int, codec);
+    QFETCH(QString, extension);
+    videogen::VideoSettings settings;
+    settings.codec = static_cast<Codec>(codec);
+    if (!videogen::encoderAvailable(settings.codec))
+        QSKIP("this FFmpeg has no such encoder");
+    settings.frames = 60;
+    settings.gop = 25;
+    settings.maxBFrames = 2;
+    const std::string name = "container-" + std::to_string(codec) + "-" + extension.toStdString();
+    const std::string avi = write(name + ".avi", settings);
+    QVERIFY(!avi.empty());
+    const std::string other =
+        dir_.filePath(QString::fromStdString(name) + "." + extension).toStdString();
+    QCOMPARE(mediatest::remuxVideo(avi, other), std::string());
+    Stage stage;
+    QCOMPARE(stage.open(other).code, 0);
+    QCOMPARE(mediatest::send(media::statusLengthCommand()).text, std::string("60"));
+    // Frames are counted in display order, whatever timestamps the container holds.
+    for (int n : {0, 1, 24, 25, 26, 27, 51, 59, 33}) {
+        mediatest::send(media::seekCommand(n));
+        QCOMPARE(stage.shownFrame(), n);
+    }
+    mediatest::send(media::stepReverseCommand());
+    QCOMPARE(stage.shownFrame(), 32);
+    mediatest::send(media::stepCommand());
+    mediatest::send(media::stepCommand());
+    QCOMPARE(stage.shownFrame(), 34);
 }
 
 void MediaFilesTest::picturesKeepTheirShape_data() {

@@ -111,6 +111,12 @@ void ServiceUnitsTest::timestampsFindTheirPackets() {
     QCOMPARE(index.rankOfTimestamp(0), 0);
     QCOMPARE(index.rankOfTimestamp(3), -1);
     QCOMPARE(index.rankOfTimestamp(7), -1);
+    // Containers whose timestamps run out of order are read by byte offset.
+    const FrameIndex byOffset({{0, 0, true, 100}, {9, 1, false, 250}, {3, 2, false, 400}}, 0);
+    QCOMPARE(byOffset.rankOfOffset(250), 1);
+    QCOMPARE(byOffset.rankOfOffset(400), 2);
+    QCOMPARE(byOffset.rankOfOffset(300), -1);
+    QCOMPARE(byOffset.rankOfOffset(-1), -1);
 }
 
 void ServiceUnitsTest::cacheEvictsTheFarthestPicture() {

@@ -51,4 +51,12 @@ int FrameIndex::rankOfTimestamp(std::int64_t timestamp) const {
     return static_cast<int>(at - entries_.begin());
 }
 
+int FrameIndex::rankOfOffset(std::int64_t offset) const {
+    const auto at = std::lower_bound(entries_.begin(), entries_.end(), offset,
+                                     [](const Entry& e, std::int64_t o) { return e.offset < o; });
+    if (at == entries_.end() || at->offset != offset || offset < 0)
+        return -1;
+    return static_cast<int>(at - entries_.begin());
+}
+
 } // namespace media::service

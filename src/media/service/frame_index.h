@@ -19,9 +19,10 @@ namespace media::service {
 class FrameIndex {
   public:
     struct Entry {
-        std::int64_t timestamp = 0; // the packet's timestamp, to find it after a seek
+        std::int64_t timestamp = 0; // the packet's timestamp, to seek to it
         std::int64_t slot = 0;      // the position where the picture of this rank is shown
         bool keyframe = false;
+        std::int64_t offset = -1; // the packet's byte offset, to know it again after a seek
     };
 
     FrameIndex() = default;
@@ -48,6 +49,8 @@ class FrameIndex {
 
     // The file position of the packet with this timestamp, or -1.
     int rankOfTimestamp(std::int64_t timestamp) const;
+    // The file position of the packet at this byte offset, or -1.
+    int rankOfOffset(std::int64_t offset) const;
 
   private:
     std::vector<Entry> entries_;

@@ -169,14 +169,21 @@ void VideoDecoder::copyDemuxerIndex(std::vector<FrameIndex::Entry>& entries) {
 
 // For files whose container has no usable index: one pass over the packets.
 bool VideoDecoder::scanPackets(std::vector<FrameIndex::Entry>& entries) {
-    std::int64_t counter = 0;
+    // Packets are known again by their byte offset: presentation timestamps of B-frames
+    // run out of order, and some containers give no decode timestamps.
+    byOffset_ = !aviTimestamps_;
     while (av_read_frame(format_, packet_) >= 0) {
         if (packet_->stream_index == stream_ && packet_->size > 0) {
-            std::int64_t ts = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
-            if (ts == AV_NOPTS_VALUE || (!entries.empty() && ts <= entries.back().timestamp))
-                ts = entries.empty() ? counter : entries.back().timestamp + 1;
-            entries.push_back({ts, ts, (packet_->flags & AV_PKT_FLAG_KEY) != 0});
-            ++counter;
+            const std::int64_t ts = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
+            if (byOffset_ &&
+                (packet_->pos < 0 || (!entries.empty() && packet_->pos <= entries.back().offset))) {
+                av_packet_unref(packet_);
+                return false;
+            }
+            const std::int64_t seekTo =
+                ts != AV_NOPTS_VALUE ? ts : (entries.empty() ? 0 : entries.back().timestamp);
+            entries.push_back(
+                {seekTo, seekTo, (packet_->flags & AV_PKT_FLAG_KEY) != 0, packet_->pos});
         }
         av_packet_unref(packet_);
     }
@@ -212,6 +219,7 @@ bool VideoDecoder::seekToKeyframe(int keyframe) {
     flushing_ = false;
     finished_ = false;
     skipBefore_ = keyframe;
+    fromStart_ = false;
     const std::int64_t timestamp = index_.entry(keyframe).timestamp;
     if (av_seek_frame(format_, stream_, timestamp, AVSEEK_FLAG_BACKWARD) >= 0)
         return true;
@@ -228,9 +236,19 @@ bool VideoDecoder::readVideoPacket() {
         if (packet_->stream_index != stream_ || packet_->size <= 0)
             continue; // empty chunks are positions without a picture
         const std::int64_t ts = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
-        const int rank = ts == AV_NOPTS_VALUE ? -1 : index_.rankOfTimestamp(ts);
+        const int rank = byOffset_              ? index_.rankOfOffset(packet_->pos)
+                         : ts == AV_NOPTS_VALUE ? -1
+                                                : index_.rankOfTimestamp(ts);
         if (rank >= 0 && rank < skipBefore_)
             continue;
+        if (rank > skipBefore_ && skipBefore_ > 0 && !fromStart_) {
+            // The demuxer landed past the keyframe: read on from the start instead.
+            fromStart_ = true;
+            if (av_seek_frame(format_, stream_, index_.entry(0).timestamp, AVSEEK_FLAG_BACKWARD) <
+                0)
+                avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0);
+            continue;
+        }
         if (rank >= 0)
             skipBefore_ = 0;
         else if (skipBefore_ > 0)

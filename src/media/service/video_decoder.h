@@ -65,14 +65,16 @@ class VideoDecoder {
     AVFrame* firstPicture_ = nullptr;
     int stream_ = -1;
     bool aviTimestamps_ = false;
+    bool byOffset_ = false; // packets are told apart by byte offset, not by timestamp
     FrameIndex index_;
     double fps_ = 30.0;
     QSizeF displaySize_;
     bool reorders_ = false;
 
-    int skipBefore_ = 0;    // packets before this file position are not decoded
-    bool flushing_ = false; // the end of the stream was handed to the decoder
-    bool finished_ = false; // the decoder has given out its last picture
+    int skipBefore_ = 0;     // packets before this file position are not decoded
+    bool fromStart_ = false; // the last seek overshot, so reading went back to the start
+    bool flushing_ = false;  // the end of the stream was handed to the decoder
+    bool finished_ = false;  // the decoder has given out its last picture
 };
 
 } // namespace media::service

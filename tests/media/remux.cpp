@@ -1,0 +1,58 @@
+#include "media/remux.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace mediatest {
+
+std::string remuxVideo(const std::string& source, const std::string& target) {
+    AVFormatContext* input = nullptr;
+    if (avformat_open_input(&input, source.c_str(), nullptr, nullptr) < 0)
+        return "cannot open " + source;
+    std::string problem;
+    AVFormatContext* output = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    int videoIn = -1;
+    if (avformat_find_stream_info(input, nullptr) < 0)
+        problem = "no stream info";
+    else if ((videoIn = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0)) < 0)
+        problem = "no video";
+    else if (avformat_alloc_output_context2(&output, nullptr, nullptr, target.c_str()) < 0)
+        problem = "no container for " + target;
+    AVStream* out = nullptr;
+    if (problem.empty()) {
+        out = avformat_new_stream(output, nullptr);
+        avcodec_parameters_copy(out->codecpar, input->streams[videoIn]->codecpar);
+        out->codecpar->codec_tag = 0;
+        out->time_base = input->streams[videoIn]->time_base;
+        out->avg_frame_rate = input->streams[videoIn]->avg_frame_rate;
+        if (avio_open(&output->pb, target.c_str(), AVIO_FLAG_WRITE) < 0 ||
+            avformat_write_header(output, nullptr) < 0)
+            problem = "cannot write " + target;
+    }
+    // AVI packets carry only a decode timestamp; a presentation timestamp follows from the
+    // display order, which the decoder knows: for a remux, the AVI demuxer's guess will do.
+    while (problem.empty() && av_read_frame(input, packet) >= 0) {
+        if (packet->stream_index == videoIn && packet->size > 0) {
+            packet->stream_index = out->index;
+            av_packet_rescale_ts(packet, input->streams[videoIn]->time_base, out->time_base);
+            if (packet->pts == AV_NOPTS_VALUE)
+                packet->pts = packet->dts;
+            if (av_interleaved_write_frame(output, packet) < 0)
+                problem = "cannot write a packet";
+        }
+        av_packet_unref(packet);
+    }
+    if (problem.empty() && av_write_trailer(output) < 0)
+        problem = "cannot finish " + target;
+    if (output) {
+        avio_closep(&output->pb);
+        avformat_free_context(output);
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&input);
+    return problem;
+}
+
+} // namespace mediatest
