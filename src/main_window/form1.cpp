@@ -86,7 +86,8 @@ void Form1::createControls() {
     client->setPalette(grey);
     setCentralWidget(client);
 
-    Label1 = label(client, QString(), 24, 8, 265, 17);
+    Label1 = new toolkit::ElidedLabel(client);
+    Label1->setGeometry(24, 8, 265, 17);
     Picture1 = picture(client, QStringLiteral("映像"), 32, 40, 320, 240);
     Picture1->setBackColor(common::formBackground());
     Cmd_trans = button(client, QStringLiteral("画像転送→"), 360, 56, 33, 217);

@@ -1,5 +1,7 @@
 #include "toolkit/caption_label.h"
 
+#include <QPainter>
+
 namespace toolkit {
 
 QString displayedCaption(const QString& caption) {
@@ -28,6 +30,23 @@ CaptionLabel::CaptionLabel(const QString& caption, QWidget* parent) : QLabel(par
 void CaptionLabel::setCaption(const QString& caption) {
     caption_ = caption;
     setText(displayedCaption(caption));
+}
+
+} // namespace toolkit
+
+namespace toolkit {
+
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(false);
+}
+
+void ElidedLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop,
+                     fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
 }
 
 } // namespace toolkit

@@ -22,3 +22,18 @@ class CaptionLabel : public QLabel {
 QString displayedCaption(const QString& caption);
 
 } // namespace toolkit
+
+namespace toolkit {
+
+// A one-line label for a path: text() is the whole path; when it is wider than the label,
+// the middle gives way to "…" on screen, so that both the drive or folder and the file
+// name stay readable.
+class ElidedLabel : public QLabel {
+  public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace toolkit
