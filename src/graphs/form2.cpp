@@ -27,10 +27,6 @@ void Form2::Zahyo_vt() {
 
 // The velocities and middle times stay in the table: they are what the fit reads.
 void Form2::Plot_vt() {
-    Zahyo_vt();
-    Picture1->setDrawStyle(toolkit::LineStyle::Solid);
-    Picture1->setFillStyle(toolkit::FillStyle::Solid);
-
     const int marks = std::clamp<int>(Module1::MarkCount, 0, Module1::kMaxMarks);
     const int intervals = std::max(marks - 1, 0);
     intervalVelocities(marks, Module1::FrameGap, Module1::PosX, Module1::PosY, Module1::VelX,
@@ -38,6 +34,11 @@ void Form2::Plot_vt() {
 
     fitTimeAxisOnce(intervals >= 1 ? std::optional<float>(Module1::TimeT[intervals])
                                    : std::nullopt);
+    // The axes are drawn once the time axis is fitted, so that their labels read the
+    // magnification the points are plotted at.
+    Zahyo_vt();
+    Picture1->setDrawStyle(toolkit::LineStyle::Solid);
+    Picture1->setFillStyle(toolkit::FillStyle::Solid);
 
     const auto times = std::span<const float>(Module1::TimeT).subspan(1, intervals);
     plotDotSeries(*Picture1, times, std::span<const float>(Module1::VelY).subspan(1, intervals),

@@ -31,16 +31,17 @@ void Form3::Zahyo_st() {
 // Mark times go into the shared table; the v-t window and the fit put interval times
 // there, so they are written afresh on every run.
 void Form3::Plot_st() {
-    Zahyo_st();
-    Picture1->setDrawStyle(toolkit::LineStyle::Solid);
-    Picture1->setFillStyle(toolkit::FillStyle::Solid);
-
     const int marks = std::clamp<int>(Module1::MarkCount, 0, Module1::kMaxMarks);
     std::copy_n(Module1::PosX.begin() + 1, marks, Zahyo_x.begin() + 1);
     std::copy_n(Module1::PosY.begin() + 1, marks, Zahyo_y.begin() + 1);
     markTimes(marks, Module1::FrameGap, Module1::TimeT);
 
     fitTimeAxisOnce(marks >= 1 ? std::optional<float>(Module1::TimeT[marks]) : std::nullopt);
+    // The axes are drawn once the time axis is fitted, so that their labels read the
+    // magnification the points are plotted at.
+    Zahyo_st();
+    Picture1->setDrawStyle(toolkit::LineStyle::Solid);
+    Picture1->setFillStyle(toolkit::FillStyle::Solid);
 
     const auto times = std::span<const float>(Module1::TimeT).subspan(1, marks);
     // y first, so that where the two coincide the black x dot lies on top.

@@ -251,6 +251,24 @@ class GraphWindowsTest : public QObject {
                  float(frames / 30.0 / (kind == "st" ? 1 : 2)));
     }
 
+    // After the fit on activation the time labels read the new magnification (0.0 .. 40.0
+    // at 1/2), exactly as a redraw at 1/2 from the zoom buttons draws them.
+    void timeLabelsFollowTheFit() {
+        // The last mark (s-t) or the middle of the last interval (v-t) lies 1 s on.
+        for (const auto& [kind, frames] : {std::pair{"st", 30}, std::pair{"vt", 60}}) {
+            setMarks({{0, 0, 2.5f}, {frames, 1, 2.5f}});
+            GraphFrame* w = open(QString::fromLatin1(kind));
+            QVERIFY(w);
+            QCOMPARE(w->Text2->text(), QStringLiteral("1/2"));
+            const QRect labels(0, 412, 637, 26);
+            const QImage afterFit = w->Picture1->image().copy(labels);
+            press(w->Cmd_large_yoko);
+            QVERIFY(w->Picture1->image().copy(labels) != afterFit); // the test can tell
+            press(w->Cmd_small_yoko);
+            QCOMPARE(w->Picture1->image().copy(labels), afterFit);
+        }
+    }
+
     // 20 frames lands at x = 600.00002: drawn at 1/2, gone again at magnification 1.
     void markJustRightOfChartAfterZoomBack() {
         setMarks({{0, 0, 2.5f}, {20, 2.5f, 1.5f}});
