@@ -277,6 +277,8 @@ void HostileFilesTest::fileWithoutReadPermission() {
             QSKIP("setpriv is not available to drop root's rights");
         QVERIFY(child.waitForFinished(60000));
         const QByteArray output = child.readAll();
+        if (child.exitCode() == 126 || child.exitCode() == 127)
+            QSKIP("this test cannot be run by nobody from where it is built");
         QVERIFY2(child.exitCode() == 0, output.constData());
         QVERIFY2(output.contains("PASS   : HostileFilesTest::fileWithoutReadPermission()"),
                  output.constData());
