@@ -1,5 +1,6 @@
 #include "form1_fixture.h"
 
+#include "toolkit/command_button.h"
 #include "toolkit/fonts.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/program.h"
@@ -8,9 +9,26 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 
 namespace form1test {
+
+QString enabledSet(const Form1& f) {
+    const std::pair<const char*, const QWidget*> controls[] = {
+        {"play", f.Command1},       {"pause", f.Command2},      {"step", f.Command3},
+        {"back", f.Command4},       {"eraseAll", f.Command6},   {"slider", f.HScroll1},
+        {"rewind", f.Cmd_巻き戻し}, {"eraseLast", f.Cmd_Reset}, {"vt", f.Cmd_vt},
+        {"st", f.Cmd_st},           {"transfer", f.Cmd_trans},  {"flipX", f.Cmd_Xchange},
+        {"flipY", f.Cmd_Ychange}};
+    QStringList on;
+    for (const auto& [name, widget] : controls) {
+        if (widget->isEnabled()) {
+            on << QString::fromLatin1(name);
+        }
+    }
+    return on.join(u' ');
+}
 
 Harness::Harness() {
     toolkit::setApplicationFont();

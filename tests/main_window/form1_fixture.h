@@ -20,6 +20,10 @@ struct Message {
     QString caption;
 };
 
+// Which transport and measurement controls are enabled, by short names in a fixed order
+// ("play transfer flipX flipY"), so a whole state of the window compares at once.
+QString enabledSet(const Form1& f);
+
 class Harness {
   public:
     Harness();

@@ -21,24 +21,6 @@ using form1test::Harness;
 
 namespace {
 
-// Which transport and measurement controls are enabled, in a fixed order, so a whole state
-// of the window compares at once.
-QString enabledSet(const Form1& f) {
-    const std::pair<const char*, const QWidget*> controls[] = {
-        {"play", f.Command1},       {"pause", f.Command2},      {"step", f.Command3},
-        {"back", f.Command4},       {"eraseAll", f.Command6},   {"slider", f.HScroll1},
-        {"rewind", f.Cmd_巻き戻し}, {"eraseLast", f.Cmd_Reset}, {"vt", f.Cmd_vt},
-        {"st", f.Cmd_st},           {"transfer", f.Cmd_trans},  {"flipX", f.Cmd_Xchange},
-        {"flipY", f.Cmd_Ychange}};
-    QStringList on;
-    for (const auto& [name, widget] : controls) {
-        if (widget->isEnabled()) {
-            on << QString::fromLatin1(name);
-        }
-    }
-    return on.join(u' ');
-}
-
 bool deviceIsOpen() {
     std::string reply;
     const bool open = Module1::SendMciCommand(media::statusLengthCommand(), reply) == 0;
@@ -73,7 +55,7 @@ void TestForm1File::firstOpenBeepsOnceAndEnablesOnlyPlay() {
     Form1& f = harness_->form();
     QCOMPARE(harness_->beeps, 1); // "close avfile" with no device open
     QVERIFY(harness_->messages.isEmpty());
-    QCOMPARE(enabledSet(f), QStringLiteral("play flipX flipY"));
+    QCOMPARE(form1test::enabledSet(f), QStringLiteral("play flipX flipY"));
     QCOMPARE(f.Label1->text(), path);
     QVERIFY(f.Timer1->isActive());
     QCOMPARE(f.HScroll1->maximum(), 45);
@@ -107,7 +89,7 @@ void TestForm1File::secondOpenClosesTheFirstAndKeepsPlayStarted() {
     QCOMPARE(f.HScroll1->maximum(), 20);
     QCOMPARE(f.Label1->text(), second);
     // Transfer was enabled before the open and stays so.
-    QCOMPARE(enabledSet(f), QStringLiteral("play transfer flipX flipY"));
+    QCOMPARE(form1test::enabledSet(f), QStringLiteral("play transfer flipX flipY"));
     QCOMPARE(f.Text1->text(), QString());
     QCOMPARE(f.Picture3->pixelColor(100, 100), QColor(255, 255, 255));
 }
@@ -124,7 +106,7 @@ void TestForm1File::cancelWithAVideoOpenKeepsItRunning() {
     harness_->chooseFile(std::nullopt);
     f.mnuopen_Click();
     QCOMPARE(harness_->beeps, beepsBefore + 1);
-    QCOMPARE(enabledSet(f), QStringLiteral("play transfer flipX flipY"));
+    QCOMPARE(form1test::enabledSet(f), QStringLiteral("play transfer flipX flipY"));
     QCOMPARE(f.Text1->text(), QString());
     QCOMPARE(f.Picture3->pixelColor(0, 0), QColor(255, 255, 255));
     QVERIFY(f.Timer1->isActive());
@@ -166,7 +148,7 @@ void TestForm1File::rejectedFileShowsTheServiceErrorText() {
 
     QVERIFY(!f.Timer1->isActive());
     QCOMPARE(Module1::MarkCount, std::int16_t{2});
-    QCOMPARE(enabledSet(f), QStringLiteral("play flipX flipY"));
+    QCOMPARE(form1test::enabledSet(f), QStringLiteral("play flipX flipY"));
     QVERIFY(!deviceIsOpen()); // the earlier video was closed before the open failed
 }
 
@@ -182,7 +164,7 @@ void TestForm1File::closeReturnsToNoVideo() {
     f.mnuclose_Click();
     QCOMPARE(f.Label2->caption(), QStringLiteral("フレーム"));
     QCOMPARE(f.Label1->text(), QString());
-    QCOMPARE(enabledSet(f), QStringLiteral("flipX flipY"));
+    QCOMPARE(form1test::enabledSet(f), QStringLiteral("flipX flipY"));
     QCOMPARE(Module1::MarkCount, std::int16_t{0});
     QCOMPARE(f.PlayStarted, VbFalse);
     QVERIFY(!f.Timer1->isActive());

@@ -42,20 +42,6 @@ bool writeAll(const QString& path, const QByteArray& bytes) {
            file.write(bytes) == bytes.size();
 }
 
-QString enabledSet(const Form1& f) {
-    const std::pair<const char*, const QWidget*> controls[] = {
-        {"play", f.Command1},       {"pause", f.Command2},      {"step", f.Command3},
-        {"back", f.Command4},       {"eraseAll", f.Command6},   {"slider", f.HScroll1},
-        {"rewind", f.Cmd_巻き戻し}, {"eraseLast", f.Cmd_Reset}, {"vt", f.Cmd_vt},
-        {"st", f.Cmd_st},           {"transfer", f.Cmd_trans},  {"flipX", f.Cmd_Xchange},
-        {"flipY", f.Cmd_Ychange}};
-    QStringList on;
-    for (const auto& [name, widget] : controls)
-        if (widget->isEnabled())
-            on << QString::fromLatin1(name);
-    return on.join(u' ');
-}
-
 } // namespace
 
 class HostileFilesTest : public QObject {
@@ -141,7 +127,7 @@ void HostileFilesTest::expectRefused(const QString& path, std::int32_t code, con
     QCOMPARE(Module1::PosY[1], markY_);
     QCOMPARE(f.PixX[1], 100.5f);
     QCOMPARE(f.Label1->text(), good_);
-    QCOMPARE(enabledSet(f), QStringLiteral("play transfer flipX flipY"));
+    QCOMPARE(form1test::enabledSet(f), QStringLiteral("play transfer flipX flipY"));
     // Nothing is left open, and the good video opens again after it.
     std::string reply;
     QCOMPARE(Module1::SendMciCommand(media::statusLengthCommand(), reply), kErrNoDevice);
@@ -216,7 +202,7 @@ void HostileFilesTest::fileGoneBetweenChoosingAndOpening() {
     QCOMPARE(harness_->messages.size(), 1);
     QCOMPARE(harness_->messages.front().text, QString::fromUtf8(errorMessage(kErrMissingFileName)));
     QCOMPARE(Module1::MarkCount, std::int16_t{1});
-    QCOMPARE(enabledSet(f), QStringLiteral("play transfer flipX flipY"));
+    QCOMPARE(form1test::enabledSet(f), QStringLiteral("play transfer flipX flipY"));
     harness_.reset(); // the seams go back to the harness with a fresh one
     harness_ = std::make_unique<Harness>();
 }
