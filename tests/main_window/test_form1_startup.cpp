@@ -1,4 +1,5 @@
 #include "main_window/form1.h"
+#include "toolkit/activation.h"
 #include "toolkit/caption_label.h"
 #include "toolkit/command_button.h"
 #include "toolkit/fonts.h"
@@ -210,7 +211,8 @@ void TestForm1Startup::returningFromAnotherWindowRedrawsTheRulers() {
     form_->Picture2->clear();
     QCOMPARE(form_->Picture2->pixelColor(316, 100), QColor(255, 255, 255));
 
-    QWidget other;
+    QWidget other; // a graph window, say
+    toolkit::watchActivation(&other, [] {});
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
