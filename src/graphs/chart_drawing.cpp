@@ -101,10 +101,14 @@ void drawFitCurve(PictureBox& pic, float yokoBairitu,
                   const std::function<double(double t)>& chartYAt, const QColor& colour) {
     const double step = 0.001 / yokoBairitu;
     const double end = (kSecondsPerTickX * kTicks) / yokoBairitu;
+    // Tested on the pixel that is set: a value just inside the frame may round onto it.
+    const QRect inside =
+        QRect(pic.pixelAt(kPlotLeft, kPlotTop), pic.pixelAt(kPlotRight, kPlotBottom))
+            .adjusted(1, 1, -1, -1);
     for (double t = 0.0; t <= end; t += step) {
         const auto x = static_cast<float>(chartX(t, yokoBairitu));
         const auto y = static_cast<float>(chartYAt(t));
-        if (pixelInsidePlot(x, y))
+        if (pixelInsidePlot(x, y) && inside.contains(pic.pixelAt(x, y)))
             pic.setPixel(x, y, colour);
     }
 }

@@ -34,7 +34,8 @@ double velocityY(double v, float tateBairitu);
 // A dot is drawn when it lies inside the plot rectangle or on its frame. Anything else,
 // a value that is not a number included, ends its series.
 bool dotInsidePlot(double x, double y);
-// A pixel of a fitted line is set only strictly inside, so the frame stays untouched.
+// A point of a fitted line is considered only strictly inside (never a value that is not
+// a number); the pixel it rounds to is tested again where it is drawn.
 bool pixelInsidePlot(float x, float y);
 
 } // namespace graphs

@@ -154,6 +154,10 @@ QPointF PictureBox::toUser(QPointF pixel) const {
             scaleTop_ + pixel.y() * scaleHeight_ / size.height()};
 }
 
+QPoint PictureBox::pixelAt(double x, double y) const {
+    return raster::snap(toPixel({x, y}));
+}
+
 double PictureBox::pixelRadius(double radius) const {
     if (!userScale_ || clientSize().width() == 0) {
         return std::fabs(radius);
@@ -169,7 +173,7 @@ void PictureBox::clear() {
 }
 
 void PictureBox::setPixel(double x, double y, const QColor& c) {
-    applyPixels(image_, {raster::snap(toPixel({x, y}))}, c, drawMode_);
+    applyPixels(image_, {pixelAt(x, y)}, c, drawMode_);
     client_->update();
 }
 

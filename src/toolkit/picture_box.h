@@ -71,6 +71,8 @@ class PictureBox : public QWidget {
     void setUserScale(double left, double top, double right, double bottom);
     QPointF toPixel(QPointF user) const;
     QPointF toUser(QPointF pixel) const;
+    // The pixel that a point given in the current scale lands on when drawn.
+    QPoint pixelAt(double x, double y) const;
 
     // Drawing operations, in the current scale, draw mode, line style and width.
     void clear();

@@ -6,6 +6,7 @@
 #include "graphs/form3.h"
 #include "graphs/magnification.h"
 #include "measurement/measurement_table.h"
+#include "toolkit/activation.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/fonts.h"
 #include "toolkit/picture_box.h"
@@ -328,7 +329,8 @@ class GraphWindowsTest : public QObject {
         }
         QCOMPARE(pixel(w, 50, 212), kBlack); // the frame itself
 
-        QWidget other;
+        QWidget other; // the main window, say
+        toolkit::watchActivation(&other, [] {});
         QVERIFY(activate(&other));
         QVERIFY(activate(w));
         QCOMPARE(pixel(w, 400, 212), kWhite);
@@ -377,6 +379,57 @@ class GraphWindowsTest : public QObject {
     }
 
     // Marks erased while the window is open: a redraw shows the empty chart only, by
+    // Fitted lines that graze the frame from inside: a value just inside rounds onto it, so
+    // the frame must be tested on the pixel that is set. Rows: slope and intercept of the
+    // light-blue y fit, in unit lengths (per second).
+    void fitNeverPaintsTheFrame_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<float>("a");
+        QTest::addColumn<float>("b");
+        for (const char* kind : {"st", "vt"}) {
+            const bool vt = QByteArray(kind) == "vt";
+            // Crossing the top and the bottom row slowly.
+            QTest::newRow(kind + QByteArray(" top"))
+                << kind << (vt ? 1.0f : 0.0f) << (vt ? 99.5f : 8.995f);
+            QTest::newRow(kind + QByteArray(" bottom"))
+                << kind << (vt ? -1.0f : 0.0f) << (vt ? -99.5f : -0.995f);
+            QTest::newRow(kind + QByteArray(" rising"))
+                << kind << (vt ? 6.75f : 0.5f) << (vt ? -2.25f : -1.0f);
+        }
+    }
+    void fitNeverPaintsTheFrame() {
+        QFETCH(QString, kind);
+        QFETCH(float, a);
+        QFETCH(float, b);
+        setMarks({{0, 0, 0}});
+        GraphFrame* w = open(kind);
+        QVERIFY(w);
+        w->Saisyo_flag = VbTrue;
+        w->Saisyo_ay = a;
+        w->Saisyo_by = b;
+        int nearFrame = 0; // so that the rows really graze it
+        for (float tate = 0.125f; tate <= 256; tate *= 2) {
+            for (std::int16_t step : {1, 2, 3, 0, -1}) {
+                w->Tate_bairitu = tate;
+                w->Yoko_step = step;
+                w->Yoko_bairitu = graphs::yokoBairitu(step);
+                w->Graph_bairitu();
+                for (int i = 50; i <= 600; ++i) {
+                    const bool frameBlue =
+                        pixel(w, i, 50) == kLightBlue || pixel(w, i, 410) == kLightBlue ||
+                        (i <= 410 &&
+                         (pixel(w, 50, i) == kLightBlue || pixel(w, 600, i) == kLightBlue));
+                    QVERIFY2(!frameBlue, qPrintable(QStringLiteral("at %1, vertical %2, step %3")
+                                                        .arg(i)
+                                                        .arg(tate)
+                                                        .arg(step)));
+                    nearFrame += pixel(w, i, 51) == kLightBlue || pixel(w, i, 409) == kLightBlue;
+                }
+            }
+        }
+        QVERIFY(nearFrame > 0);
+    }
+
     // activation or by zoom, fit or no fit.
     void noMarksLeavesEmptyChart_data() {
         QTest::addColumn<QString>("kind");
@@ -390,7 +443,9 @@ class GraphWindowsTest : public QObject {
         QVERIFY(w);
         press(w->Cmd_最小2乗法);
         Module1::MarkCount = 0;
-        QVERIFY(activate(windows_.emplace_back(new QWidget).data()));
+        QWidget* other = windows_.emplace_back(new QWidget).data();
+        toolkit::watchActivation(other, [] {});
+        QVERIFY(activate(other));
         QVERIFY(activate(w));
         const QImage activated = w->Picture1->image().copy();
         press(w->Cmd_small_yoko);
