@@ -8,6 +8,7 @@
 #include "toolkit/command_button.h"
 
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -62,6 +63,11 @@ void Form1::HScroll1_Scroll() {
 
 void Form1::Timer1_Timer() {
     const std::string reply = send(media::statusPositionCommand());
-    HScroll1->setValue(media::readNumericReply(reply));
+    {
+        // While the thumb is held, setValue reports a slider move; only the user's own
+        // drag may seek, and a seek would stop the video.
+        const QSignalBlocker timerMove(HScroll1);
+        HScroll1->setValue(media::readNumericReply(reply));
+    }
     Label2->setCaption(frame_display::text(reply));
 }

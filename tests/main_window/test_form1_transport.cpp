@@ -21,6 +21,12 @@ std::int32_t devicePosition() {
     return media::readNumericReply(reply);
 }
 
+std::string deviceMode() {
+    std::string reply;
+    Module1::SendMciCommand("status avfile mode", reply);
+    return reply;
+}
+
 // What the user does when dragging the slider's thumb to `value`.
 void dragThumbTo(QScrollBar* slider, int value) {
     slider->setSliderDown(true);
@@ -43,6 +49,8 @@ class TestForm1Transport : public QObject {
     void rewindShowsFrameZeroAtTheNextTick();
     void timerTickShowsTheDevicePosition();
     void draggingTheSliderShowsThatFrame();
+    void holdingTheThumbLetsTheVideoPlayOn();
+    void theSliderEndIsTheLastPosition();
     void arrowAndTrackClicksSendNothing();
     void playWithNoVideoBeepsYetEnablesEverything();
     void stepCounterNeverWraps();
@@ -131,6 +139,32 @@ void TestForm1Transport::draggingTheSliderShowsThatFrame() {
         f.Cmd_trans_Click();
         QCOMPARE(harness_->frameInMeasuringArea(), frame);
     }
+}
+
+void TestForm1Transport::holdingTheThumbLetsTheVideoPlayOn() {
+    Form1& f = harness_->form();
+    f.Command1_Click();
+    f.HScroll1->setSliderDown(true); // pressed on the thumb and held still
+    QTRY_VERIFY(f.HScroll1->value() >= 3);
+    QCOMPARE(deviceMode(), "playing");
+    f.HScroll1->setSliderDown(false); // and released
+    QCOMPARE(deviceMode(), "playing");
+}
+
+void TestForm1Transport::theSliderEndIsTheLastPosition() {
+    Form1& f = harness_->form();
+    dragThumbTo(f.HScroll1, f.HScroll1->maximum());
+    f.Timer1_Timer();
+    QCOMPARE(f.HScroll1->value(), 40);
+    QCOMPARE(devicePosition(), 40);
+    f.Cmd_trans_Click();
+    QCOMPARE(harness_->frameInMeasuringArea(), 39);
+    QCOMPARE(harness_->beeps, 0);
+    // Played through, the video stops there too.
+    f.Cmd_巻き戻し_Click();
+    f.Command1_Click();
+    QTRY_COMPARE(deviceMode(), "stopped");
+    QCOMPARE(devicePosition(), 40);
 }
 
 void TestForm1Transport::arrowAndTrackClicksSendNothing() {

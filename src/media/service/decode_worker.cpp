@@ -74,7 +74,7 @@ void DecodeWorker::show(std::int64_t slot, bool stepBack) {
         std::lock_guard lock(mutex_);
         Request request = request_;
         request.mode = Mode::Show;
-        request.slot = std::clamp<std::int64_t>(slot, 0, length_ - 1);
+        request.slot = std::clamp<std::int64_t>(slot, 0, length_);
         request.stepBack = stepBack;
         request.lazy = false;
         issue(request);
@@ -283,7 +283,7 @@ void DecodeWorker::servePlay(const Request& request) {
     std::int64_t due = std::min(clock_->dueSlot(now), length_ - 1);
     if (due == shownSlot) {
         if (due >= length_ - 1) {
-            finishPlaying(request, due);
+            finishPlaying(request, length_);
             return;
         }
         std::unique_lock lock(mutex_);
@@ -313,7 +313,7 @@ void DecodeWorker::servePlay(const Request& request) {
         return;
     publish(request, due, picture);
     if (due >= length_ - 1)
-        finishPlaying(request, due);
+        finishPlaying(request, length_); // played through: the end position
 }
 
 void DecodeWorker::finishPlaying(const Request& request, std::int64_t slot) {
@@ -338,6 +338,7 @@ bool DecodeWorker::idleWork(const Request& request) {
     const int shown = source_.index().rankAtSlot(request.slot);
     if (idleBlockedAt_ == shown)
         return false;
+            shown_.slot = slot;
     const bool paused = Clock::now() >= request.issued + kGrace;
     return fillAhead(shown, paused) || (paused && fillBehind(shown));
 }

@@ -41,8 +41,9 @@ class DecodeWorker {
 
     std::int64_t length() const { return length_; }
 
-    // Shows the picture at `slot` (clamped to the video); stops playing. A step back keeps
-    // every picture decoded on the way, since the next steps will want them.
+    // Shows the picture at `slot`, clamped to 0..length: the length is the end position,
+    // which shows the last picture. Stops playing. A step back keeps every picture decoded
+    // on the way, since the next steps will want them.
     void show(std::int64_t slot, bool stepBack = false);
     // Plays from the position now shown, at the file's own rate.
     void play();

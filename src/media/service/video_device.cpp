@@ -100,8 +100,8 @@ std::int32_t VideoDevice::execute(const Command& command, std::string& reply) {
         const std::int64_t from = worker_->position();
         if (command.reverse)
             worker_->show(from - command.by, true);
-        else
-            worker_->show(from + command.by);
+        else // a step stops on the last frame; only a seek reaches the end position
+            worker_->show(std::min(from + command.by, std::max(from, worker_->length() - 1)));
         return kOk;
     }
     case Verb::Seek: {
@@ -109,7 +109,7 @@ std::int32_t VideoDevice::execute(const Command& command, std::string& reply) {
         if (command.seekTarget == SeekTarget::Start)
             target = 0;
         else if (command.seekTarget == SeekTarget::End)
-            target = worker_->length() - 1;
+            target = worker_->length();
         else if (target > worker_->length())
             return kErrOutOfRange;
         paused_ = false;
