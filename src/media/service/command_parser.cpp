@@ -1,6 +1,7 @@
 #include "media/service/command_parser.h"
 
 #include "media/service/error_codes.h"
+#include "media/service/picture_fit.h"
 
 #include <algorithm>
 #include <charconv>
@@ -101,10 +102,6 @@ std::int32_t parseOpen(Reader& reader, Command& command) {
     return kOk;
 }
 
-// No screen is wider or taller; each picture of the video is made at this size, so a
-// larger rectangle would ask for gigabytes.
-constexpr std::int32_t kLargestDestination = 4096;
-
 std::int32_t parsePut(Reader& reader, Command& command) {
     if (reader.done())
         return kErrMissingParameter;
@@ -117,8 +114,8 @@ std::int32_t parsePut(Reader& reader, Command& command) {
             if (!reader.number(command.x, code) || !reader.number(command.y, code) ||
                 !reader.number(command.width, code) || !reader.number(command.height, code))
                 return code;
-            if (command.width <= 0 || command.height <= 0 || command.width > kLargestDestination ||
-                command.height > kLargestDestination)
+            if (command.width <= 0 || command.height <= 0 || command.width > kLargestPictureSide ||
+                command.height > kLargestPictureSide)
                 return kErrBadParameter;
             command.hasRect = true;
         } else if (word != "wait") {

@@ -6,6 +6,15 @@
 
 namespace media::service {
 
+QSize boundedSize(QSizeF shape) {
+    const double largest = std::max(shape.width(), shape.height());
+    const double scale = largest > kLargestPictureSide ? kLargestPictureSide / largest : 1.0;
+    const auto side = [scale](double length) {
+        return std::clamp(static_cast<int>(std::lround(length * scale)), 1, kLargestPictureSide);
+    };
+    return {side(shape.width()), side(shape.height())};
+}
+
 QRect fittedRect(QSizeF picture, QSize destination) {
     if (picture.isEmpty() || destination.isEmpty())
         return QRect(QPoint(0, 0), destination);

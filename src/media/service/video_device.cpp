@@ -1,11 +1,12 @@
 #include "media/service/video_device.h"
 
 #include "media/service/error_codes.h"
+#include "media/service/picture_fit.h"
 #include "toolkit/handle_registry.h"
 #include "toolkit/picture_box.h"
 
 #include <QMetaObject>
-#include <cmath>
+#include <algorithm>
 
 namespace media::service {
 
@@ -29,9 +30,8 @@ std::int32_t VideoDevice::open(const Command& command, std::unique_ptr<VideoDevi
         return code;
 
     std::unique_ptr<VideoDevice> opened(new VideoDevice);
-    const QSizeF shape = decoder->displaySize();
-    opened->naturalSize_ = QSize(std::max(1, static_cast<int>(std::lround(shape.width()))),
-                                 std::max(1, static_cast<int>(std::lround(shape.height()))));
+    // Shown at this size until a destination is put; a file may claim any aspect ratio.
+    opened->naturalSize_ = boundedSize(decoder->displaySize());
     opened->presenter_ = std::make_unique<QObject>();
     if (parent) {
         opened->window_ = new VideoWindow(parent);
