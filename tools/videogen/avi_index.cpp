@@ -36,17 +36,22 @@ std::vector<AviIndexEntry> readAviVideoIndex(const std::string& path, std::strin
     // Walk the top-level chunks of the first RIFF list until idx1.
     const std::uint64_t riffEnd = 8ull + little32(header + 4);
     std::uint64_t pos = 12;
-    char chunk[8];
+    std::uint64_t movi = 0; // idx1 offsets count from the "movi" tag
+    char chunk[12];
     while (pos + 8 <= riffEnd && file.seekg(static_cast<std::streamoff>(pos)) &&
            file.read(chunk, sizeof chunk)) {
         const std::uint32_t size = little32(chunk + 4);
+        if (std::memcmp(chunk, "LIST", 4) == 0 && std::memcmp(chunk + 8, "movi", 4) == 0)
+            movi = pos + 8;
         if (std::memcmp(chunk, "idx1", 4) == 0) {
+            file.seekg(static_cast<std::streamoff>(pos + 8));
             std::vector<AviIndexEntry> entries;
             char entry[16];
             for (std::uint32_t i = 0; i + 16 <= size && file.read(entry, sizeof entry); i += 16)
                 if (isStreamZeroVideo(entry))
-                    entries.push_back(
-                        {little32(entry + 12), (little32(entry + 4) & kKeyframeFlag) != 0});
+                    entries.push_back({little32(entry + 12),
+                                       (little32(entry + 4) & kKeyframeFlag) != 0,
+                                       movi + little32(entry + 8) + 8});
             return entries;
         }
         pos += 8ull + size + (size & 1);

@@ -10,6 +10,7 @@ namespace videogen {
 struct AviIndexEntry {
     std::uint32_t size = 0; // 0 for an empty chunk (a dropped frame)
     bool keyframe = false;
+    std::uint64_t offset = 0; // of the chunk's payload in the file
 };
 
 // Reads the idx1 entries of stream 0 straight from the file, without libavformat, so tests

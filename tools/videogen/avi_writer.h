@@ -37,10 +37,10 @@ struct VideoSettings {
     // Frame numbers (1..frames-1) written as empty chunks, as a capture program does when it
     // drops a frame: they take their place in the index and the frame count, carry no
     // picture, and a player shows the frame before them. Their pictures are never painted.
-    std::vector<int> droppedFrames;
+    std::vector<int> droppedFrames{};
     // Draws frame n into an RGB32 image of width x height, black before each call.
     // Default: paintFrameCode.
-    std::function<void(QImage&, int)> painter;
+    std::function<void(QImage&, int)> painter{};
 };
 
 // Writes the AVI file. Returns "" on success, else a message saying what went wrong.

@@ -50,6 +50,8 @@ VideoDecoder::~VideoDecoder() {
 
 void VideoDecoder::close() {
     av_frame_free(&frame_);
+    av_frame_free(&held_);
+    av_frame_free(&shown_);
     av_frame_free(&firstPicture_);
     av_packet_free(&packet_);
     avcodec_free_context(&codec_);
@@ -70,14 +72,16 @@ std::int32_t VideoDecoder::open(const std::string& path) {
         return code;
     }
     // The first picture proves that the stream can be shown.
-    if (!seekToKeyframe(0) || !nextPicture()) {
+    const AVFrame* first = seekToKeyframe(0) ? nextPicture() : nullptr;
+    if (!first) {
         close();
         return kErrCorruptFile;
     }
-    const AVRational sar = av_guess_sample_aspect_ratio(format_, format_->streams[stream_], frame_);
+    const AVRational sar = av_guess_sample_aspect_ratio(format_, format_->streams[stream_],
+                                                        const_cast<AVFrame*>(first));
     const double aspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
-    displaySize_ = QSizeF(frame_->width * aspect, frame_->height);
-    firstPicture_ = av_frame_clone(frame_);
+    displaySize_ = QSizeF(first->width * aspect, first->height);
+    firstPicture_ = av_frame_clone(first);
     seekToKeyframe(0);
     return kOk;
 }
@@ -85,7 +89,9 @@ std::int32_t VideoDecoder::open(const std::string& path) {
 std::int32_t VideoDecoder::openStream(const std::string& path) {
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
-    if (!packet_ || !frame_)
+    held_ = av_frame_alloc();
+    shown_ = av_frame_alloc();
+    if (!packet_ || !frame_ || !held_ || !shown_)
         return kErrOutOfMemory;
     const int opened = avformat_open_input(&format_, path.c_str(), nullptr, nullptr);
     if (opened == AVERROR(ENOENT))
@@ -218,6 +224,11 @@ bool VideoDecoder::seekToKeyframe(int keyframe) {
     avcodec_flush_buffers(codec_);
     flushing_ = false;
     finished_ = false;
+    lastIn_ = -1;
+    lastOut_ = -1;
+    owed_ = 0;
+    heldBack_ = false;
+    av_frame_unref(shown_);
     skipBefore_ = keyframe;
     fromStart_ = false;
     const std::int64_t timestamp = index_.entry(keyframe).timestamp;
@@ -257,13 +268,35 @@ bool VideoDecoder::readVideoPacket() {
     }
 }
 
+// Pictures are counted, not told by timestamp, so a picture that never comes out would
+// shift every later one. Once the decoder is under way it gives out one picture for each
+// packet it takes, in display order; the packet handed to it last stands for the picture that
+// comes out. A rejected packet shows as a gap between two pictures, a picture the decoder
+// fails on as an error in its place: either way the picture before stands in for it.
 const AVFrame* VideoDecoder::nextPicture() {
+    if (owed_ > 0) {
+        --owed_;
+        return shown_;
+    }
+    if (heldBack_) {
+        heldBack_ = false;
+        return show(held_);
+    }
     if (!codec_ || finished_)
         return nullptr;
     while (true) {
         const int received = avcodec_receive_frame(codec_, frame_);
-        if (received >= 0)
-            return frame_;
+        if (received >= 0) {
+            const int missing = lastOut_ >= 0 ? lastIn_ - lastOut_ - 1 : 0;
+            lastOut_ = std::max(lastOut_, lastIn_);
+            if (missing > 0 && shown_->buf[0]) {
+                std::swap(frame_, held_);
+                heldBack_ = true;
+                owed_ = missing - 1;
+                return shown_;
+            }
+            return show(frame_);
+        }
         if (received == AVERROR_EOF) {
             finished_ = true;
             return nullptr;
@@ -273,7 +306,10 @@ const AVFrame* VideoDecoder::nextPicture() {
                 finished_ = true;
                 return nullptr;
             }
-            continue; // a damaged picture; the decoder goes on with the next one
+            if (lastOut_ < 0 || !shown_->buf[0])
+                continue; // nothing shown yet that could stand in
+            lastOut_ = std::max(lastOut_, lastIn_);
+            return shown_;
         }
         if (flushing_) {
             finished_ = true;
@@ -284,9 +320,16 @@ const AVFrame* VideoDecoder::nextPicture() {
             avcodec_send_packet(codec_, nullptr);
             continue;
         }
-        // A packet the decoder rejects is damaged; skip it.
+        // Counted even when rejected: a damaged packet keeps its place.
+        ++lastIn_;
         avcodec_send_packet(codec_, packet_);
     }
+}
+
+const AVFrame* VideoDecoder::show(AVFrame* picture) {
+    av_frame_unref(shown_);
+    av_frame_ref(shown_, picture);
+    return picture;
 }
 
 int VideoDecoder::picturesDecodableFrom(int keyframe, int packets) {

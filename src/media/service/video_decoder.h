@@ -56,6 +56,8 @@ class VideoDecoder {
     void buildIndex(std::vector<FrameIndex::Entry> entries);
     // Reads the next packet of the video stream that is due to be decoded; false at the end.
     bool readVideoPacket();
+    // Gives out `picture` and keeps a reference to it, to stand in for one that is missing.
+    const AVFrame* show(AVFrame* picture);
     void close();
 
     AVFormatContext* format_ = nullptr;
@@ -75,6 +77,15 @@ class VideoDecoder {
     bool fromStart_ = false; // the last seek overshot, so reading went back to the start
     bool flushing_ = false;  // the end of the stream was handed to the decoder
     bool finished_ = false;  // the decoder has given out its last picture
+
+    // Packets sent and pictures given out since the last seek, by the packet's count: the
+    // last packet sent, and the packet that the last picture out stood for.
+    int lastIn_ = -1;
+    int lastOut_ = -1;
+    AVFrame* shown_ = nullptr; // the picture given out last
+    AVFrame* held_ = nullptr;  // a picture held back while a stand-in goes first
+    bool heldBack_ = false;
+    int owed_ = 0; // stand-ins still to give out before it
 };
 
 } // namespace media::service
