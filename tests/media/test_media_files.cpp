@@ -5,6 +5,7 @@
 #include "media/mci_commands.h"
 #include "media/media_fixture.h"
 #include "media/remux.h"
+#include "media/service/decode_worker.h"
 #include "media/service/error_codes.h"
 #include "toolkit/dialogs.h"
 
@@ -12,6 +13,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <atomic>
+#include <map>
+#include <set>
 
 using mediatest::Stage;
 using videogen::Codec;
@@ -59,6 +63,9 @@ class MediaFilesTest : public QObject {
     void badFilesAreRefused_data();
     void badFilesAreRefused();
     void damagedPicturesNeitherCrashNorHang();
+    void aRejectedPictureKeepsTheFramesAfterIt();
+    void aPictureThatCannotBeScaledIsGivenUp();
+    void anAbsurdAspectRatioStaysOnScreen();
     void pathsWithBlanksAndJapaneseOpen_data();
     void pathsWithBlanksAndJapaneseOpen();
     void aMissingFileHasNoShortNameAndFailsToOpen();
@@ -170,6 +177,122 @@ void MediaFilesTest::damagedPicturesNeitherCrashNorHang() {
     // The undamaged start still reads right.
     mediatest::send(media::seekCommand(2));
     QCOMPARE(stage.shownFrame(), 2);
+}
+
+// One B-frame of a long GOP, which no other picture refers to, overwritten with noise: the
+// decoder gives out no picture for it, and the frames after it must keep their numbers.
+void MediaFilesTest::aRejectedPictureKeepsTheFramesAfterIt() {
+    const videogen::VideoSettings settings{.codec = Codec::Mpeg4,
+                                           .width = 160,
+                                           .height = 120,
+                                           .frames = 90,
+                                           .gop = 40,
+                                           .maxBFrames = 2};
+    const std::string source = write("bframes.avi", settings);
+    QVERIFY(!source.empty());
+    QByteArray bytes = readAll(source);
+    std::string error;
+    const auto index = videogen::readAviVideoIndex(source, &error);
+    QVERIFY2(!index.empty(), error.c_str());
+    // A B-frame's picture header: the VOP start code, then coding type 2 in the top bits.
+    const auto isBFrame = [&](const videogen::AviIndexEntry& e) {
+        const QByteArray payload = bytes.mid(qsizetype(e.offset), e.size);
+        const qsizetype vop = payload.indexOf(QByteArray("\0\0\1\xb6", 4));
+        return vop >= 0 && vop + 4 < payload.size() && (quint8(payload[vop + 4]) >> 6) == 2;
+    };
+    const auto damaged = std::find_if(index.begin() + 55, index.end(), isBFrame);
+    QVERIFY(damaged != index.end());
+    QRandomGenerator noise(5);
+    for (quint32 i = 0; i < damaged->size; ++i)
+        bytes[qsizetype(damaged->offset + i)] = char(noise.bounded(256));
+    const QString path = dir_.filePath("rejected.avi");
+    QVERIFY(writeAll(path, bytes));
+
+    Stage stage;
+    QCOMPARE(stage.open(path.toStdString()).code, 0);
+    // frame -> what was shown for it, by seek, by steps forwards and by steps back
+    std::map<int, std::set<int>> shown;
+    for (int n = 0; n < settings.frames; n += 1) {
+        mediatest::send(media::seekCommand(n));
+        shown[n].insert(stage.shownFrame());
+    }
+    mediatest::send(media::seekCommand(0));
+    for (int n = 1; n < settings.frames; ++n) {
+        mediatest::send(media::stepCommand());
+        shown[n].insert(stage.shownFrame());
+    }
+    for (int n = settings.frames - 2; n >= 0; --n) {
+        mediatest::send(media::stepReverseCommand());
+        shown[n].insert(stage.shownFrame());
+    }
+    int wrong = 0;
+    for (const auto& [n, pictures] : shown) {
+        if (pictures == std::set<int>{n})
+            continue;
+        ++wrong; // the damaged picture: a neighbour stands in for it
+        for (int picture : pictures)
+            QVERIFY2(picture == n - 1 || picture == n + 1,
+                     qPrintable(QStringLiteral("frame %1 showed %2").arg(n).arg(picture)));
+    }
+    QCOMPARE(wrong, 1);
+}
+
+// A picture the worker cannot scale is given up: it does not decode the same pictures
+// again and again while the user pauses.
+void MediaFilesTest::aPictureThatCannotBeScaledIsGivenUp() {
+    const videogen::VideoSettings settings{.codec = Codec::Mpeg4,
+                                           .width = 160,
+                                           .height = 120,
+                                           .frames = 60,
+                                           .gop = 30,
+                                           .maxBFrames = 2};
+    const std::string path = write("unscalable.avi", settings);
+    QVERIFY(!path.empty());
+    std::atomic<int> idle = 0;
+    struct Planted {
+        explicit Planted(std::atomic<int>& idle) {
+            media::service::workerSeams() = {[] { return true; }, [&idle] { ++idle; }};
+        }
+        ~Planted() { media::service::workerSeams() = {}; }
+    };
+    {
+        const Planted fault(idle);
+        Stage stage;
+        QCOMPARE(stage.open(path).code, 0);
+        mediatest::send(media::seekCommand(20));
+        QCOMPARE(stage.shownFrame(), -1); // black
+        QTRY_VERIFY(idle > 0);
+        mediatest::send(media::closeCommand());
+    }
+    Stage stage;
+    QCOMPARE(stage.open(path).code, 0);
+    mediatest::send(media::seekCommand(20));
+    QCOMPARE(stage.shownFrame(), 20);
+}
+
+// A file may claim any aspect ratio in its headers; until a destination is put, the picture
+// is shown at the file's shape, at most as large as a screen.
+void MediaFilesTest::anAbsurdAspectRatioStaysOnScreen() {
+    const videogen::VideoSettings settings{
+        .width = 32, .height = 24, .frames = 4, .sarNum = 4, .sarDen = 3};
+    QByteArray bytes = readAll(write("aspect.avi", settings));
+    // The video properties header: a frame aspect of 65535:1 (denominator in the low word).
+    const qsizetype aspect = bytes.indexOf("vprp") + 8 + 20;
+    QVERIFY(aspect > 28);
+    bytes.replace(aspect, 4, QByteArray("\x01\x00\xff\xff", 4));
+    const std::string path = dir_.filePath("absurd-aspect.avi").toStdString();
+    QVERIFY(writeAll(QString::fromStdString(path), bytes));
+    Stage stage;
+    QCOMPARE(
+        mediatest::send(media::openCommand(Module1::GetShortName(path), stage.parentHandle())).code,
+        0);
+    const auto* window = stage.video().clientArea()->findChild<QWidget*>();
+    QVERIFY(window);
+    QCOMPARE(window->size(), QSize(4096, 1));
+    QCOMPARE(mediatest::send(media::updateCommand(stage.targetHandle())).code, 0);
+    QCOMPARE(mediatest::send(media::putDestinationCommand(320, 240)).code, 0);
+    mediatest::send(media::seekCommand(2));
+    QCOMPARE(mediatest::send(media::statusPositionCommand()).text, std::string("2"));
 }
 
 void MediaFilesTest::pathsWithBlanksAndJapaneseOpen_data() {

@@ -164,10 +164,13 @@ void DecodeWorker::run() {
                    request_.lazy != request.lazy; // someone now waits for the picture
         };
         const auto graceEnd = request.issued + kGrace;
-        if (Clock::now() < graceEnd)
+        if (Clock::now() < graceEnd) {
             changed_.wait_until(lock, graceEnd, stillCurrent);
-        else
+        } else {
+            if (workerSeams().idle)
+                workerSeams().idle();
             changed_.wait(lock, stillCurrent);
+        }
     }
 }
 
@@ -196,7 +199,14 @@ void DecodeWorker::applyDestination(const Request& request) {
     served_ = 0;
 }
 
+WorkerSeams& workerSeams() {
+    static WorkerSeams seams;
+    return seams;
+}
+
 QImage DecodeWorker::scaledPicture(const AVFrame* frame) {
+    if (workerSeams().scalingFails && workerSeams().scalingFails())
+        return {};
     QImage picture = pool_->acquire();
     if (!scaler_->scale(frame, picture))
         return {};
@@ -328,6 +338,7 @@ void DecodeWorker::finishPlaying(const Request& request, std::int64_t slot) {
         // The picture stays as presented; nothing more to decode for it.
         if (shown_.generation == request.generation) {
             shown_.generation = request_.generation;
+            shown_.slot = slot;
             served_ = request_.generation;
         }
     }
@@ -338,9 +349,8 @@ bool DecodeWorker::idleWork(const Request& request) {
     const int shown = source_.index().rankAtSlot(request.slot);
     if (idleBlockedAt_ == shown)
         return false;
-            shown_.slot = slot;
     const bool paused = Clock::now() >= request.issued + kGrace;
-    return fillAhead(shown, paused) || (paused && fillBehind(shown));
+    return fillAhead(shown, paused) || ((paused || request.stepBack) && fillBehind(shown, paused));
 }
 
 bool DecodeWorker::fillAhead(int shown, bool paused) {
@@ -362,14 +372,18 @@ bool DecodeWorker::fillAhead(int shown, bool paused) {
     }
     if (picture->rank >= shown - behindWindow_ && picture->rank <= last &&
         !cache_.contains(picture->rank))
-        keep(picture->rank, scaledPicture(picture->frame));
+        return keepOrGiveUp(picture->rank, picture->frame, shown);
     return true;
 }
 
-bool DecodeWorker::fillBehind(int shown) {
+bool DecodeWorker::fillBehind(int shown, bool paused) {
     const int low = std::max(0, shown - behindWindow_);
     const int kept = cache_.keptDownFrom(shown);
     if (kept <= low)
+        return false;
+    // While the user is still stepping back, only a picture that costs one decode (every
+    // picture of an intra-only video) is made ahead of the next step.
+    if (!paused && source_.continuingCost(kept - 1) != 1 && source_.restartCost(kept - 1) != 1)
         return false;
     // Filled GOP by GOP, the nearest first: the one holding the picture just below.
     const auto picture = decodeToward(kept - 1);
@@ -377,9 +391,18 @@ bool DecodeWorker::fillBehind(int shown) {
         idleBlockedAt_ = shown;
         return false;
     }
-    if (picture->rank >= low && !cache_.contains(picture->rank)) {
-        if (!cache_.insert(picture->rank, scaledPicture(picture->frame), anchor_))
-            idleBlockedAt_ = shown; // the cache is full
+    if (picture->rank >= low && !cache_.contains(picture->rank))
+        return keepOrGiveUp(picture->rank, picture->frame, shown);
+    return true;
+}
+
+bool DecodeWorker::keepOrGiveUp(int rank, const AVFrame* frame, int shown) {
+    const QImage scaled = scaledPicture(frame);
+    // A picture that cannot be scaled, or that the full cache will not take, would be
+    // decoded again and again: filling stops here until the user moves.
+    if (scaled.isNull() || !cache_.insert(rank, scaled, anchor_)) {
+        idleBlockedAt_ = shown;
+        return false;
     }
     return true;
 }

@@ -18,6 +18,14 @@
 
 namespace media::service {
 
+// Seams for tests, set while no device is open: a fault planted in the scaling of pictures,
+// and word (on the worker's thread) that a worker has nothing left to do.
+struct WorkerSeams {
+    std::function<bool()> scalingFails;
+    std::function<void()> idle;
+};
+WorkerSeams& workerSeams();
+
 // The picture a device shows: the destination as the video window paints it.
 struct ShownPicture {
     std::uint64_t generation = 0;
@@ -79,7 +87,9 @@ class DecodeWorker {
     void servePlay(const Request& request);
     bool idleWork(const Request& request);
     bool fillAhead(int shown, bool paused);
-    bool fillBehind(int shown);
+    bool fillBehind(int shown, bool paused);
+    // Keeps a picture made while idle; false when it cannot be, and then filling stops.
+    bool keepOrGiveUp(int rank, const AVFrame* frame, int shown);
     // Decodes the next picture on the way to `rank`, starting anew when that is cheaper.
     std::optional<PictureSource::Picture> decodeToward(int rank);
     QImage scaledPicture(const AVFrame* frame);
