@@ -7,8 +7,13 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-    fonts-ipafont-gothic
-    desktop-file-utils
+    fonts-ipafont-gothic qt6-translations-l10n
+    # the icon's sizes, rendered from its SVG at build time
+    librsvg2-bin
+    # checks of the desktop entry, the AppStream metadata and the Debian package
+    desktop-file-utils appstream dpkg-dev file lintian
+    # a real X server under a window manager, for the desktop test
+    xvfb openbox x11-utils xdotool
 )
 # Extra packages for a job, e.g. UGOKI_EXTRA_PACKAGES="clang-14 libclang-rt-14-dev".
 read -r -a extra <<< "${UGOKI_EXTRA_PACKAGES:-}"

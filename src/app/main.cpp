@@ -1,12 +1,11 @@
+#include "app/application.h"
 #include "main_window/form1.h"
-#include "toolkit/fonts.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ugoki"));
-    toolkit::setApplicationFont();
+    app::setUpApplication();
 
     Form1 form;
     form.show();

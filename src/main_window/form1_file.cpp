@@ -36,7 +36,7 @@ void Form1::mnuopen_Click() {
     // From here on a failure ends the operation; what was done above stays done.
     CommonDialog1.filter = QStringLiteral("AVIファイル (*.avi)|*.avi");
     const std::optional<QString> chosen = toolkit::getOpenFileName(
-        this,
+        this, QStringLiteral("ビデオファイルを開く"),
         video_folders::startFolder(lastChosenFile_, video_folders::bundledSamplesFolder(),
                                    QDir::homePath()),
         CommonDialog1.filter);

@@ -70,13 +70,14 @@ void messageBox(QWidget* parent, const QString& text, MessageIcon icon, const QS
     box.exec();
 }
 
-std::optional<QString> getOpenFileName(QWidget* parent, const QString& startFolder,
-                                       const QString& filter) {
+std::optional<QString> getOpenFileName(QWidget* parent, const QString& title,
+                                       const QString& startFolder, const QString& filter) {
     if (openFileHandler()) {
         return openFileHandler()(startFolder, filter);
     }
-    const QString path =
-        QFileDialog::getOpenFileName(parent, QString(), startFolder, qtFilter(filter));
+    // Qt's own dialog, not the desktop's: its texts are Japanese whatever the user's locale.
+    const QString path = QFileDialog::getOpenFileName(parent, title, startFolder, qtFilter(filter),
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) {
         return std::nullopt;
     }

@@ -17,8 +17,8 @@ void beep();
 void messageBox(QWidget* parent, const QString& text, MessageIcon icon, const QString& caption);
 // The chosen file's full path, or nothing when the user cancels. The filter is written
 // "description|pattern" as the windows give it.
-std::optional<QString> getOpenFileName(QWidget* parent, const QString& startFolder,
-                                       const QString& filter);
+std::optional<QString> getOpenFileName(QWidget* parent, const QString& title,
+                                       const QString& startFolder, const QString& filter);
 
 using BeepHandler = std::function<void()>;
 using MessageBoxHandler =
