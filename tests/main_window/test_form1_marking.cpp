@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <cmath>
 #include <memory>
 
 using common::QBColor;
@@ -28,6 +29,7 @@ class TestForm1Marking : public QObject {
     void transferPaintsTheCurrentFrameAndTheDots();
     void transferWithNoMarkDrawsOnlyFrameAndCornerPixel();
     void theHundredAndFirstClickIsRefused();
+    void theWindowScalesAsAWhole();
 
   private:
     std::unique_ptr<Harness> harness_;
@@ -197,6 +199,42 @@ void TestForm1Marking::theHundredAndFirstClickIsRefused() {
     QCOMPARE(f.FramesSinceMark, 1);
     QCOMPARE(f.Picture2->image(), rulers);
     QCOMPARE(f.Picture3->image(), area);
+}
+
+// This test program runs again at 200 % (QT_SCALE_FACTOR=2): a click marks the logical pixel
+// under the pointer, and the window is drawn as a whole at the device pixel ratio, the video
+// and the measuring area showing the same picture.
+void TestForm1Marking::theWindowScalesAsAWhole() {
+    Form1& f = harness_->form();
+    harness_->playAndPause();
+    f.Cmd_trans_Click();
+    QTest::mouseClick(f.Picture3->clientArea(), Qt::LeftButton, {}, QPoint(36, 36));
+    QCOMPARE(f.Text1->text(), QStringLiteral("7.00"));
+    QCOMPARE(f.Text2->text(), QStringLiteral("5.00"));
+
+    const qreal scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? 2.0 : 1.0;
+    QCOMPARE(f.devicePixelRatioF(), scale);
+    const QImage window = f.grab().toImage();
+    QCOMPARE(window.size(), f.size() * scale);
+    auto* video = f.Picture1->clientArea()->findChild<QWidget*>();
+    QVERIFY(video);
+    // The video window is handed its picture through the event loop.
+    QTRY_COMPARE(video->grab().toImage().pixelColor(QPoint(1, 1) * scale),
+                 f.Picture3->pixelColor(1, 1));
+    const QImage videoShown = video->grab().toImage();
+    int compared = 0;
+    for (int y = 1; y < 236; y += 7) {
+        for (int x = 1; x < 316; x += 7) {
+            const QColor measured = f.Picture3->pixelColor(x, y);
+            const QPoint device = f.Picture3->clientArea()->mapTo(&f, QPoint(x, y)) * scale;
+            QCOMPARE(window.pixelColor(device), measured);
+            if (std::hypot(x - 36, y - 36) > 4) { // not under the mark's dot
+                QCOMPARE(videoShown.pixelColor(QPoint(x, y) * scale), measured);
+                ++compared;
+            }
+        }
+    }
+    QVERIFY(compared > 1000);
 }
 
 QTEST_MAIN(TestForm1Marking)
