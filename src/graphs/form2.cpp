@@ -4,6 +4,7 @@
 #include "graphs/chart_drawing.h"
 #include "graphs/chart_labels.h"
 #include "graphs/chart_mapping.h"
+#include "graphs/chart_table.h"
 #include "graphs/time_series.h"
 #include "measurement/measurement_table.h"
 #include "toolkit/picture_box.h"
@@ -69,4 +70,10 @@ void Form2::Graph_saisyo() {
 void Form2::prepareFitSeries() {
     intervalVelocities(Module1::MarkCount, Module1::FrameGap, Module1::PosX, Module1::PosY,
                        Module1::VelX, Module1::VelY, Module1::TimeT);
+}
+
+// The intervals as this chart plots them, at their middle times.
+QString Form2::tableText() const {
+    return velocityTable(Module1::MarkCount, Module1::FrameGap, Module1::PosX, Module1::PosY,
+                         fittedAccelerations());
 }

@@ -16,4 +16,5 @@ class Form2 : public graphs::GraphFrame {
     void drawAxes() override { Zahyo_vt(); }
     void plotPoints() override { Plot_vt(); }
     void prepareFitSeries() override;
+    QString tableText() const override;
 };

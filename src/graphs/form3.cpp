@@ -4,6 +4,7 @@
 #include "graphs/chart_drawing.h"
 #include "graphs/chart_labels.h"
 #include "graphs/chart_mapping.h"
+#include "graphs/chart_table.h"
 #include "graphs/least_squares.h"
 #include "graphs/time_series.h"
 #include "toolkit/picture_box.h"
@@ -73,4 +74,10 @@ void Form3::Graph_saisyo() {
 void Form3::prepareFitSeries() {
     intervalVelocities(Module1::MarkCount, Module1::FrameGap, Module1::PosX, Module1::PosY,
                        Module1::VelX, Module1::VelY, Module1::TimeT);
+}
+
+// The marks as this chart plots them, with their times since mark 1.
+QString Form3::tableText() const {
+    return positionTable(Module1::MarkCount, Module1::FrameGap, Module1::PosX, Module1::PosY,
+                         fittedAccelerations());
 }

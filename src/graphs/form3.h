@@ -23,4 +23,5 @@ class Form3 : public graphs::GraphFrame {
     void drawAxes() override { Zahyo_st(); }
     void plotPoints() override { Plot_st(); }
     void prepareFitSeries() override;
+    QString tableText() const override;
 };

@@ -10,9 +10,15 @@
 #include "toolkit/picture_box.h"
 #include "toolkit/window_geometry.h"
 
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <algorithm>
 #include <span>
@@ -86,6 +92,25 @@ void GraphFrame::buildControls() {
     connect(Cmd_small_yoko, &QPushButton::clicked, this, &GraphFrame::Cmd_small_yoko_Click);
     connect(Cmd_large_yoko, &QPushButton::clicked, this, &GraphFrame::Cmd_large_yoko_Click);
     connect(Cmd_close, &QPushButton::clicked, this, &GraphFrame::Cmd_close_Click);
+    buildCopyMenu();
+}
+
+void GraphFrame::buildCopyMenu() {
+    mnuCopyData = new QAction(QStringLiteral("データをコピー"), this);
+    mnuCopyData->setShortcut(QKeySequence::Copy);
+    addAction(mnuCopyData); // so that Ctrl+C works wherever the focus is in the window
+    mnuCopyGraph = new QAction(QStringLiteral("グラフをコピー"), this);
+    connect(mnuCopyData, &QAction::triggered, this, &GraphFrame::mnuCopyData_Click);
+    connect(mnuCopyGraph, &QAction::triggered, this, &GraphFrame::mnuCopyGraph_Click);
+
+    QWidget* chart = Picture1->clientArea();
+    chart->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chart, &QWidget::customContextMenuRequested, this, [this, chart](QPoint at) {
+        QMenu menu(this);
+        menu.addAction(mnuCopyData);
+        menu.addAction(mnuCopyGraph);
+        menu.exec(chart->mapToGlobal(at));
+    });
 }
 
 void GraphFrame::Form_Load() {
@@ -159,6 +184,31 @@ void GraphFrame::Cmd_最小2乗法_Click() {
     Saisyo_ay = fitY->a;
     Saisyo_by = fitY->b;
     Graph_saisyo();
+}
+
+std::optional<Accelerations> GraphFrame::fittedAccelerations() const {
+    if (!isTrue(Saisyo_flag))
+        return std::nullopt;
+    return Accelerations{Saisyo_ax, Saisyo_ay};
+}
+
+void GraphFrame::mnuCopyData_Click() {
+    auto* data = new QMimeData;
+    data->setText(tableText());
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void GraphFrame::mnuCopyGraph_Click() {
+    const QImage& chart = Picture1->image();
+    auto* data = new QMimeData;
+    data->setImageData(chart);
+    // PNG as well, for the programs that take only that.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    chart.save(&buffer, "PNG");
+    data->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 // The plot procedure draws the axes again itself; the fit is drawn from the stored

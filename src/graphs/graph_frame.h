@@ -1,11 +1,13 @@
 #pragma once
 
 #include "common/vb_bool.h"
+#include "graphs/chart_table.h"
 
 #include <QWidget>
 #include <cstdint>
 #include <optional>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -34,6 +36,9 @@ class GraphFrame : public QWidget {
     QLabel* Label2;
     QLineEdit* Text2; // horizontal magnification, display only
     QPushButton* Cmd_close;
+    // The chart's context menu; the data also on Ctrl+C anywhere in the window.
+    QAction* mnuCopyData;
+    QAction* mnuCopyGraph;
 
     VbBool Yoko_fit_flag = VbFalse; // the time axis has been fitted since the last activation
     float Tate_bairitu = 1.0f;
@@ -55,6 +60,10 @@ class GraphFrame : public QWidget {
     void Cmd_large_yoko_Click();
     void Cmd_small_yoko_Click();
     void Cmd_最小2乗法_Click();
+    // Put on the clipboard what the chart plots, as a table, or the chart as it is shown.
+    // Neither changes nor draws anything.
+    void mnuCopyData_Click();
+    void mnuCopyGraph_Click();
 
     // Redraws the chart at the current magnifications, with the fit once it was asked for.
     void Graph_bairitu();
@@ -73,12 +82,17 @@ class GraphFrame : public QWidget {
     // into the table, where the fit reads them.
     virtual void prepareFitSeries() = 0;
 
+    // What the chart plots as table text, with the accelerations once the fit is drawn.
+    virtual QString tableText() const = 0;
+    std::optional<Accelerations> fittedAccelerations() const;
+
     // After an activation, shrinks the time axis until `lastTime` fits (nothing to fit
     // when there is no point), then shows the horizontal magnification.
     void fitTimeAxisOnce(std::optional<float> lastTime);
 
   private:
     void buildControls();
+    void buildCopyMenu();
     void showTate();
     void showYoko();
 };

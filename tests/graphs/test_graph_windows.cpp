@@ -12,14 +12,21 @@
 #include "toolkit/picture_box.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 #include <functional>
 #include <map>
+#include <tuple>
 #include <vector>
 
 using graphs::GraphFrame;
@@ -77,6 +84,30 @@ bool curveDrawn(GraphFrame* w, const std::function<double(double)>& chartY, cons
         ++columns;
     }
     return columns > 20;
+}
+
+// A right-click on the chart, then a click on the item of the context menu it opens.
+void chooseFromChartMenu(GraphFrame* w, const QString& item) {
+    bool chosen = false;
+    QTimer poll; // the menu runs an event loop of its own
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll.stop();
+        for (QAction* action : menu->actions())
+            if (action->text() == item) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                chosen = true;
+            }
+        if (menu->isVisible())
+            menu->close();
+    });
+    poll.start(10);
+    // Through the window, as the window system delivers it, so that it opens the menu.
+    QTest::mouseClick(w->windowHandle(), Qt::RightButton, {},
+                      w->Picture1->clientArea()->mapTo(w, QPoint(300, 200)));
+    QTRY_VERIFY2(chosen, qPrintable(item));
 }
 
 int inkAboveChart(GraphFrame* w) {
@@ -428,6 +459,66 @@ class GraphWindowsTest : public QObject {
             }
         }
         QVERIFY(nearFrame > 0);
+    }
+
+    // Ctrl+C and the chart's context menu copy what the window plots; the picture item the
+    // chart as shown. Copying reads the table and changes or draws nothing.
+    void copyTheTableAndTheChart_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("marks");
+        QTest::addColumn<bool>("fitted");
+        QTest::addColumn<bool>("byMenu");
+        QTest::addColumn<QString>("table");
+        const QString st = "番号\tフレーム\t時間 t [s]\tx [単位長]\ty [単位長]\n"
+                           "1\t0\t0\t5\t1\n2\t15\t0.5\t2\t4\n3\t30\t1\t4\t2\n";
+        const QString vt = "区間\t時間 t [s]\tvx [単位長/s]\tvy [単位長/s]\n"
+                           "1\t0.25\t-6\t6\n2\t0.75\t4\t-4\n";
+        const QString fit = "\n加速度 ax [単位長/s²]\t20\n加速度 ay [単位長/s²]\t-20\n";
+        QTest::newRow("s-t, Ctrl+C") << "st" << 3 << false << false << st;
+        QTest::newRow("s-t fitted, menu") << "st" << 3 << true << true << st + fit;
+        QTest::newRow("v-t, menu") << "vt" << 3 << false << true << vt;
+        QTest::newRow("v-t fitted, Ctrl+C") << "vt" << 3 << true << false << vt + fit;
+        QTest::newRow("s-t, no mark")
+            << "st" << 0 << false << false << st.section(u'\n', 0, 0) + '\n';
+        QTest::newRow("v-t, one mark")
+            << "vt" << 1 << false << true << vt.section(u'\n', 0, 0) + '\n';
+    }
+    void copyTheTableAndTheChart() {
+        QFETCH(QString, kind);
+        QFETCH(int, marks);
+        QFETCH(bool, fitted);
+        QFETCH(bool, byMenu);
+        QFETCH(QString, table);
+        QTemporaryDir folder;
+        const QString wasCurrent = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        const std::vector<Mark> three = {{0, 5, 1}, {15, 2, 4}, {30, 4, 2}};
+        setMarks({three.begin(), three.begin() + marks});
+        GraphFrame* w = open(kind);
+        QVERIFY(w);
+        if (fitted)
+            press(w->Cmd_最小2乗法);
+        const auto series = std::make_tuple(Module1::VelX, Module1::VelY, Module1::TimeT);
+        const QImage chart = w->Picture1->image().copy();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        for (int copy = 0; copy < 2; ++copy) { // twice gives the same
+            clipboard->clear();
+            if (byMenu)
+                chooseFromChartMenu(w, QStringLiteral("データをコピー"));
+            else
+                QTest::keyClick(w, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(clipboard->text(), table);
+            QVERIFY(clipboard->mimeData()->hasFormat(QStringLiteral("text/plain")));
+        }
+        chooseFromChartMenu(w, QStringLiteral("グラフをコピー"));
+        QCOMPARE(clipboard->image().convertToFormat(chart.format()), chart);
+        QImage png;
+        QVERIFY(png.loadFromData(clipboard->mimeData()->data(QStringLiteral("image/png")), "PNG"));
+        QCOMPARE(png.convertToFormat(chart.format()), chart);
+        QCOMPARE(std::make_tuple(Module1::VelX, Module1::VelY, Module1::TimeT), series);
+        QCOMPARE(w->Picture1->image(), chart);
+        QDir::setCurrent(wasCurrent);
+        QVERIFY(QDir(folder.path()).isEmpty()); // no file written
     }
 
     // activation or by zoom, fit or no fit.
