@@ -9,9 +9,9 @@ done
 work=$(mktemp -d)
 xvfb="" wm=""
 cleanup() {
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    wait 2>/dev/null
+    [ -z "$wm" ] || kill "$wm" 2>/dev/null || true
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -20,7 +20,11 @@ trap cleanup EXIT
 exec {fd}>"$work/display"
 Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
-for _ in $(seq 200); do grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break; sleep 0.05; done
+# The number is complete with its line feed.
+for _ in $(seq 200); do
+    [ -s "$work/display" ] && [ -z "$(tail -c1 "$work/display" | tr -d '\n')" ] && break
+    sleep 0.05
+done
 export DISPLAY=":$(head -n1 "$work/display")"
 
 # A home of its own: openbox and Qt keep their settings there.
