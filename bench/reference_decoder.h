@@ -1,15 +1,14 @@
 #pragma once
 
+#include "videogen/plain_decoder.h"
+
 #include <QImage>
 #include <QRect>
 #include <QSize>
 #include <string>
 #include <vector>
 
-struct AVCodecContext;
-struct AVFormatContext;
 struct AVFrame;
-struct AVPacket;
 struct SwsContext;
 
 namespace bench {
@@ -20,7 +19,7 @@ namespace bench {
 // by the number painted into them.
 class ReferenceDecoder {
   public:
-    ReferenceDecoder();
+    ReferenceDecoder() = default;
     ~ReferenceDecoder();
     ReferenceDecoder(const ReferenceDecoder&) = delete;
     ReferenceDecoder& operator=(const ReferenceDecoder&) = delete;
@@ -34,21 +33,10 @@ class ReferenceDecoder {
     double showNaive(int target);
 
   private:
-    bool seekToPacket(std::int64_t position);
-    const AVFrame* nextFrame();
-    int numberOf(const AVFrame* frame) const;
     void scale(const AVFrame* frame);
 
-    AVFormatContext* format_ = nullptr;
-    AVCodecContext* codec_ = nullptr;
-    AVPacket* packet_ = nullptr;
-    AVFrame* frame_ = nullptr;
+    videogen::PlainDecoder decoder_;
     SwsContext* sws_ = nullptr;
-    int stream_ = -1;
-    bool draining_ = false;
-    std::vector<std::int64_t> keyframes_; // file positions, ascending
-    QSize destination_;
-    QRect displayed_;
     QImage shown_;
 };
 
