@@ -19,11 +19,11 @@ esac
 UGOKI_EXTRA_PACKAGES="clang-14 libclang-rt-14-dev" scripts/install-deps.sh
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DUGOKI_FUZZ=ON >/dev/null
-cmake --build build/fuzz --target "fuzz_media_$target" fuzz_seeds_test
+cmake --build build/fuzz --target "fuzz_media_$target" fuzz_test
 
 export QT_QPA_PLATFORM=offscreen
 corpus=build/fuzz/corpus
-UGOKI_FUZZ_CORPUS=$corpus build/fuzz/tests/fuzz/fuzz_seeds_test -silent
+UGOKI_FUZZ_CORPUS=$corpus build/fuzz/tests/fuzz/fuzz_test -silent seedsReachTheDevice
 [ "$seconds" = 0 ] && exit 0
 mkdir -p "$corpus/$target" "$corpus/$target-findings"
 dictionary=()

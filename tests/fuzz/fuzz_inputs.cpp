@@ -1,6 +1,5 @@
-#include "fuzz_inputs.h"
+#include "fuzz_drivers.h"
 
-#include "fuzz_stage.h"
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
 #include "media/service/media_service.h"

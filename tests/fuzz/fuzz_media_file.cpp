@@ -1,7 +1,6 @@
 // libFuzzer target: arbitrary bytes opened, sought, stepped and painted as a video file.
 // See README.md for how to run it.
-#include "fuzz_inputs.h"
-#include "fuzz_stage.h"
+#include "fuzz_drivers.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzing::Stage::instance();

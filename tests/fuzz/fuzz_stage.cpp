@@ -1,41 +1,32 @@
-#include "fuzz_stage.h"
+#include "fuzz_drivers.h"
 
-#include "toolkit/picture_box.h"
-#include "videogen/videogen.h"
+#include "support/media_stage.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace fuzzing {
 
 namespace {
 
 struct Surroundings {
-    std::unique_ptr<QApplication> application; // only when the caller has none
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<QWidget> window;
-    toolkit::PictureBox* video = nullptr;
-    toolkit::PictureBox* target = nullptr;
+    QApplication* application = nullptr; // only when the caller has none
+    QTemporaryDir* folder = nullptr;
+    mediatest::Stage* stage = nullptr;
 };
 
 // Never destroyed at exit: by then Qt's platform plugin may be gone, and a widget deleted
-// after it crashes. When the caller owns the application object, the windows and the
-// folder go with it instead.
+// after it crashes. When the caller owns the application object, the stage goes with it.
 Surroundings& surroundings() {
     static Surroundings* instance = new Surroundings;
     return *instance;
 }
 
-void dropWindows() {
-    surroundings().window.reset();
-    surroundings().video = nullptr;
-    surroundings().target = nullptr;
-    surroundings().folder.reset();
+void dropStage() {
+    delete surroundings().stage;
+    surroundings().stage = nullptr;
 }
 
 } // namespace
@@ -53,38 +44,25 @@ Stage::Stage() {
         static int argc = 1;
         static char name[] = "ugoki-fuzz";
         static char* argv[] = {name, nullptr};
-        s.application = std::make_unique<QApplication>(argc, argv);
+        s.application = new QApplication(argc, argv);
+    } else {
+        qAddPostRoutine(&dropStage);
     }
-    s.folder = std::make_unique<QTemporaryDir>();
-    s.window = std::make_unique<QWidget>();
-    s.window->resize(700, 300);
-    s.video = new toolkit::PictureBox(s.window.get());
-    s.video->setOuterGeometry(0, 0, 320, 240);
-    s.target = new toolkit::PictureBox(s.window.get());
-    s.target->setOuterGeometry(340, 0, 320, 240);
-    s.window->show();
-    if (!s.application)
-        qAddPostRoutine(&dropWindows);
-
-    videogen::VideoSettings settings;
-    settings.width = 64;
-    settings.height = 48;
-    settings.frames = 8;
-    settings.droppedFrames = {5};
-    videoPath_ = s.folder->filePath(QStringLiteral("stage.avi")).toStdString();
-    const std::string error = videogen::writeAvi(videoPath_, settings);
-    if (!error.empty()) {
-        std::fprintf(stderr, "cannot write the stage video: %s\n", error.c_str());
+    s.folder = new QTemporaryDir;
+    s.stage = new mediatest::Stage;
+    videoPath_ =
+        mediatest::writeVideo(s.folder->path(), "stage.avi",
+                              {.width = 64, .height = 48, .frames = 8, .droppedFrames = {5}});
+    if (videoPath_.empty())
         std::abort();
-    }
 }
 
 std::int32_t Stage::parentHandle() const {
-    return surroundings().video ? surroundings().video->hWnd() : 0;
+    return surroundings().stage ? surroundings().stage->parentHandle() : 0;
 }
 
 std::int32_t Stage::targetHandle() const {
-    return surroundings().target ? surroundings().target->hDC() : 0;
+    return surroundings().stage ? surroundings().stage->targetHandle() : 0;
 }
 
 std::string Stage::scratchFile() const {

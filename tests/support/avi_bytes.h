@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-// Files that are not what their name says, made at test time: AVI files written by hand so
-// that their headers can claim what their contents are not, and damage done to real ones.
+// AVI files written by hand at test time, so that their headers can claim what their
+// contents are not, and damage done to real ones.
 namespace hostile {
 
 struct AviParts {

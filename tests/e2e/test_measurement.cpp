@@ -1,0 +1,220 @@
+// The road of one measurement on the bundled projectile sample, from the file dialog to the
+// printed accelerations, which must be the sample's true ones within what a click to the
+// nearest pixel can change; and the sample tool's videos against their documented motion.
+#include "common/number_format.h"
+#include "disc_finder.h"
+#include "graphs/form2.h"
+#include "graphs/form3.h"
+#include "media/mci_commands.h"
+#include "samples/sample_scenes.h"
+#include "support/media_stage.h"
+#include "support/support.h"
+#include "support/window_driver.h"
+#include "toolkit/command_button.h"
+#include "toolkit/picture_box.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+// How much the fitted slope can move per unit length of error in the marks: it is linear in
+// the positions, so the worst case puts every mark's error at its limit.
+double slopeChangePerUnitError(const QList<int>& gaps) {
+    const auto slope = [&](int moved) {
+        std::vector<double> t, v;
+        double frames = 0;
+        for (int i = 0; i < gaps.size(); ++i) {
+            const double dt = gaps[i] / samples::kFramesPerSecond;
+            v.push_back(((i + 1 == moved) - (i == moved)) / dt);
+            t.push_back(frames / samples::kFramesPerSecond + dt / 2);
+            frames += gaps[i];
+        }
+        double st = 0, stt = 0, sv = 0, stv = 0;
+        for (std::size_t i = 0; i < t.size(); ++i)
+            st += t[i], stt += t[i] * t[i], sv += v[i], stv += t[i] * v[i];
+        const double n = double(t.size());
+        return (stv - sv * st / n) / (stt - st * st / n);
+    };
+    double sum = 0;
+    for (int mark = 0; mark <= gaps.size(); ++mark)
+        sum += std::abs(slope(mark));
+    return sum;
+}
+
+// Half a pixel of rounding to the pixel under the pointer, plus how far the centre found in
+// the picture may lie from the true one; and far more than the fit's float sums lose.
+constexpr double kClickError = 0.5 + e2etest::kCentreTolerance;
+constexpr double kRoundingAllowance = 1e-3;
+
+} // namespace
+
+class MeasurementTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<windowtest::Driver> d_;
+
+    // Transfers the frame shown now and clicks the ball where it is seen.
+    void transferAndClickBall() {
+        d_->run("transfer");
+        const std::optional<QPointF> ball = e2etest::findRedDisc(d_->form().Picture3->image());
+        QVERIFY2(ball, "no ball in the measuring area");
+        d_->click(std::round(ball->x()), std::round(ball->y()));
+    }
+    void markAlong(const QList<int>& gaps) {
+        transferAndClickBall();
+        for (int gap : gaps) {
+            d_->run(QStringLiteral("step %1").arg(gap));
+            transferAndClickBall();
+        }
+    }
+    // Presses the window's fit button: the slopes and the printed readout.
+    void checkFit(graphs::GraphFrame& chart, bool yDown, double tolerance) {
+        const QPointF truth = samples::projectile().motion.acceleration;
+        // x grows to the left unless flipped; y grows upwards unless flipped.
+        const double ax = -samples::unitsPerSecondSquared(truth.x());
+        const double ay = samples::unitsPerSecondSquared(truth.y()) * (yDown ? 1 : -1);
+        QTest::mouseClick(chart.Cmd_最小2乗法, Qt::LeftButton);
+        qInfo("%s: ax %.4f, ay %.4f", qPrintable(chart.windowTitle()), chart.Saisyo_ax,
+              chart.Saisyo_ay);
+        QVERIFY2(std::abs(chart.Saisyo_ax - ax) <= tolerance,
+                 qPrintable(QString::number(chart.Saisyo_ax)));
+        QVERIFY2(std::abs(chart.Saisyo_ay - ay) <= tolerance,
+                 qPrintable(QString::number(chart.Saisyo_ay)));
+        const QColor ink(10, 0, 0);
+        const std::pair<QPointF, QString> readout[] = {
+            {{450, 10}, "加速度aｘ="},
+            {{515, 10}, common::formatNumber(chart.Saisyo_ax, "####.0")},
+            {{555, 10}, "単位長／ｓｓ"},
+            {{450, 28}, "加速度aｙ="},
+            {{515, 28}, common::formatNumber(chart.Saisyo_ay, "####.0")},
+            {{555, 28}, "単位長／ｓｓ"}};
+        for (const auto& [at, text] : readout)
+            QVERIFY2(support::showsText(*chart.Picture1, at, text, ink), qPrintable(text));
+    }
+
+  private slots:
+    void init() { d_ = std::make_unique<windowtest::Driver>(); }
+    void cleanup() { d_.reset(); }
+
+    void accelerationsOfTheProjectile_data() {
+        QTest::addColumn<QList<int>>("gaps");
+        QTest::addColumn<bool>("yDown");
+        QTest::addColumn<QString>("remake"); // a script run after marking
+        QTest::addColumn<QList<int>>("measured");
+        const QList<int> tens(9, 10);
+        QTest::newRow("10 marks, 10 frames apart") << tens << false << "" << tens;
+        const QList<int> uneven{6, 8, 10, 7, 9, 11, 8, 10, 9, 6, 10};
+        QTest::newRow("12 marks, uneven gaps") << uneven << false << "" << uneven;
+        QTest::newRow("y axis down first") << QList<int>(8, 12) << true << "" << QList<int>(8, 12);
+        // Erasing gives the steps back: stepping back to an erased mark and clicking again
+        // makes the same gaps.
+        QTest::newRow("last three erased and re-made")
+            << tens << false
+            << "eraseLast; eraseLast; eraseLast; back 20; ball; step 10; ball; step 10; ball"
+            << tens;
+        QTest::newRow("all erased, re-made 11 frames apart")
+            << tens << false << "eraseAll; rewind" << QList<int>(9, 11);
+    }
+    void accelerationsOfTheProjectile() {
+        QFETCH(QList<int>, gaps);
+        QFETCH(bool, yDown);
+        QFETCH(QString, remake);
+        QFETCH(QList<int>, measured);
+        Form1& f = d_->form();
+        QString startFolder;
+        toolkit::setOpenFileHandler([&](const QString& folder, const QString&) {
+            startFolder = folder;
+            return std::optional<QString>(QDir(folder).filePath(QStringLiteral("projectile.avi")));
+        });
+        f.mnuopen->trigger(); // the dialog opens in the samples folder
+        QCOMPARE(QDir::cleanPath(startFolder), QDir::cleanPath(QStringLiteral(UGOKI_SAMPLES_DIR)));
+        d_->run(yDown ? "play; pause; rewind; flipY" : "play; pause; rewind");
+        markAlong(gaps);
+        for (const QString& step : remake.split(u';', Qt::SkipEmptyParts))
+            step.trimmed() == u"ball" ? transferAndClickBall() : d_->run(step);
+        if (remake.contains(u"eraseAll"))
+            markAlong(measured);
+        QCOMPARE(int(Module1::MarkCount), measured.size() + 1);
+        for (int i = 0; i < measured.size(); ++i)
+            QCOMPARE(int(Module1::FrameGap[i + 1]), measured[i]);
+
+        d_->run("st; vt");
+        Form3* st = f.positionTimeWindow();
+        Form2* vt = f.velocityTimeWindow();
+        QVERIFY(st && vt && QTest::qWaitForWindowActive(vt));
+        const double tolerance =
+            slopeChangePerUnitError(measured) * kClickError / samples::kPixelsPerUnit +
+            kRoundingAllowance;
+        checkFit(*st, yDown, tolerance);
+        checkFit(*vt, yDown, tolerance);
+        // The y axis turned after marking: both windows, brought to the front and asked
+        // again, read the same motion with the other sign.
+        d_->run("flipY; st");
+        QVERIFY(QTest::qWaitForWindowActive(st));
+        checkFit(*st, !yDown, tolerance);
+        d_->run("vt");
+        QVERIFY(QTest::qWaitForWindowActive(vt));
+        checkFit(*vt, !yDown, tolerance);
+    }
+
+    // The sample tool writes every sample; each shows the disc where its documented motion
+    // puts it, every fourth frame and the last; the folder's README states the accelerations
+    // a user reads.
+    void sampleVideos() {
+        QTemporaryDir dir;
+        QProcess tool;
+        tool.start(QStringLiteral(UGOKI_SAMPLES_TOOL), {dir.path()});
+        QVERIFY(tool.waitForFinished(60000) && tool.exitCode() == 0);
+        const QString readme =
+            QString::fromUtf8(support::readFile(QStringLiteral(UGOKI_SAMPLES_README)));
+        QStringList names;
+        mediatest::Stage stage;
+        for (const samples::Sample& sample : samples::allSamples()) {
+            const QString name = QString::fromStdString(sample.fileName);
+            names << name;
+            QCOMPARE(stage.open(dir.filePath(name).toStdString()).code, 0);
+            QCOMPARE(media::readNumericReply(mediatest::send(media::statusLengthCommand()).text),
+                     sample.video.frames);
+            std::vector<QPointF> offsets; // found minus documented
+            const int last = sample.video.frames - 1;
+            for (int n = 0; n <= last; n = n == last ? last + 1 : std::min(n + 3, last)) {
+                mediatest::send(media::seekCommand(n));
+                stage.target().clear();
+                mediatest::send(media::updateCommand(stage.targetHandle()));
+                const std::optional<QPointF> found = e2etest::findRedDisc(stage.target().image());
+                QVERIFY2(found,
+                         qPrintable(QStringLiteral("%1: no disc in frame %2").arg(name).arg(n)));
+                offsets.push_back(*found - sample.motion.atFrame(n));
+            }
+            // A shift common to every frame (where the codec places its colour samples) moves
+            // no velocity; what differs from frame to frame is what a measurement feels.
+            QPointF common;
+            for (QPointF offset : offsets)
+                common += offset / double(offsets.size());
+            QVERIFY2(std::hypot(common.x(), common.y()) <= e2etest::kCommonShiftLimit,
+                     qPrintable(name));
+            for (QPointF offset : offsets)
+                QVERIFY2(std::hypot(offset.x() - common.x(), offset.y() - common.y()) <=
+                             e2etest::kCentreTolerance,
+                         qPrintable(name));
+            const auto units = [](double v) {
+                return QString::number(v == 0 ? 0.0 : -v / 40.0, 'f', 2);
+            };
+            const QString row =
+                readme.section(QStringLiteral("| `%1` |").arg(name), 1, 1).section(u'\n', 0, 0);
+            QVERIFY2(row.contains(QStringLiteral("ax = %1, ay = %2")
+                                      .arg(units(sample.motion.acceleration.x()),
+                                           units(sample.motion.acceleration.y()))),
+                     qPrintable(row));
+            QVERIFY2(row.contains(QStringLiteral("| %1 |").arg(sample.video.frames)),
+                     qPrintable(row));
+        }
+        names.sort();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name), names);
+    }
+};
+
+QTEST_MAIN(MeasurementTest)
+#include "test_measurement.moc"
