@@ -10,23 +10,20 @@ namespace hostile {
 namespace {
 
 // Little-endian 32-bit words, or 16-bit ones.
-QByteArray words(std::initializer_list<quint32> values) {
+template <typename T> QByteArray little(std::initializer_list<T> values) {
     QByteArray bytes;
-    for (quint32 value : values) {
-        char raw[4];
+    for (T value : values) {
+        char raw[sizeof(T)];
         qToLittleEndian(value, raw);
-        bytes.append(raw, 4);
+        bytes.append(raw, sizeof(T));
     }
     return bytes;
 }
+QByteArray words(std::initializer_list<quint32> values) {
+    return little(values);
+}
 QByteArray halves(std::initializer_list<quint16> values) {
-    QByteArray bytes;
-    for (quint16 value : values) {
-        char raw[2];
-        qToLittleEndian(value, raw);
-        bytes.append(raw, 2);
-    }
-    return bytes;
+    return little(values);
 }
 
 // Overwrites the 32-bit word `offset` bytes into the first chunk named `fourcc`, if any.
@@ -48,10 +45,10 @@ QByteArray list(const char* type, const QByteArray& content) {
 // A stream header: type, handler, rate (per second), length, buffer and sample sizes, frame.
 QByteArray streamHeader(const char* type, const char* handler, quint32 rate, quint32 length,
                         quint32 bufferSize, quint32 sampleSize, quint16 width, quint16 height) {
-    return chunk("strh", QByteArray(type, 4) + QByteArray(handler, 4) +
-                             words({0, 0, 0, 1, rate, 0, length, bufferSize, 0xffffffff,
-                                    sampleSize}) +
-                             halves({0, 0, width, height}));
+    return chunk("strh",
+                 QByteArray(type, 4) + QByteArray(handler, 4) +
+                     words({0, 0, 0, 1, rate, 0, length, bufferSize, 0xffffffff, sampleSize}) +
+                     halves({0, 0, width, height}));
 }
 
 } // namespace
@@ -65,16 +62,16 @@ QByteArray buildAvi(const AviParts& parts) {
         chunk("avih", words({33333, 0, 0, 0x10, frames, 0, quint32(parts.video + parts.audio),
                              pictureBytes, parts.width, parts.height, 0, 0, 0, 0}));
     if (parts.video)
-        headers += list("strl", streamHeader("vids", "DIB ", 30, frames, pictureBytes, 0,
-                                             quint16(parts.width), quint16(parts.height)) +
-                                    chunk("strf", words({40, parts.width, parts.height}) +
-                                                      halves({1, 24}) +
-                                                      words({0, pictureBytes, 0, 0, 0, 0})));
+        headers += list("strl",
+                        streamHeader("vids", "DIB ", 30, frames, pictureBytes, 0,
+                                     quint16(parts.width), quint16(parts.height)) +
+                            chunk("strf", words({40, parts.width, parts.height}) + halves({1, 24}) +
+                                              words({0, pictureBytes, 0, 0, 0, 0})));
     if (parts.audio)
-        headers += list("strl", streamHeader("auds", "\0\0\0\0", 8000, 8000 / 30 * frames,
-                                             kSoundBytes, 2, 0, 0) +
-                                    chunk("strf", halves({1, 1}) + words({8000, 16000}) +
-                                                      halves({2, 16, 0})));
+        headers +=
+            list("strl",
+                 streamHeader("auds", "\0\0\0\0", 8000, 8000 / 30 * frames, kSoundBytes, 2, 0, 0) +
+                     chunk("strf", halves({1, 1}) + words({8000, 16000}) + halves({2, 16, 0})));
     QByteArray movi("movi", 4);
     QByteArray index;
     const auto addData = [&](const char* id, const QByteArray& data) {
