@@ -306,9 +306,11 @@ const AVFrame* VideoDecoder::nextPicture() {
                 finished_ = true;
                 return nullptr;
             }
-            if (lastOut_ < 0 || !shown_->buf[0])
-                continue; // nothing shown yet that could stand in
-            lastOut_ = std::max(lastOut_, lastIn_);
+            // An error in the place of the last packet's picture; ignored before the first
+            // picture, or when that picture came out already.
+            if (lastOut_ < 0 || lastIn_ <= lastOut_ || !shown_->buf[0])
+                continue;
+            lastOut_ = lastIn_;
             return shown_;
         }
         if (flushing_) {
