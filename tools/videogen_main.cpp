@@ -1,4 +1,4 @@
-// Writes one generated AVI file from command-line arguments.
+// Writes one generated video file from command-line arguments.
 #include "videogen/command_line.h"
 
 #include <cstdio>
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     av_log_set_level(AV_LOG_WARNING); // no encoder statistics
-    const std::string problem = videogen::writeAvi(line.path, line.settings);
+    const std::string problem = videogen::writeVideo(line.path, line.settings);
     if (!problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;

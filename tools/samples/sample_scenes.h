@@ -1,6 +1,6 @@
 #pragma once
 
-#include "videogen/avi_writer.h"
+#include "videogen/video_settings.h"
 
 #include <QPointF>
 #include <QSize>

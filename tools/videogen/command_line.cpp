@@ -68,9 +68,16 @@ bool applyOption(std::string_view name, std::string_view value, VideoSettings& s
         return parsePair(value, ':', false, settings.sarNum, settings.sarDen);
     if (name == "--drop")
         return parseList(value, settings.droppedFrames);
+    if (name == "--mirror") {
+        settings.mirrored = value == "yes";
+        return value == "yes" || value == "no";
+    }
     int* target = name == "--frames"    ? &settings.frames
                   : name == "--gop"     ? &settings.gop
                   : name == "--bframes" ? &settings.maxBFrames
+                  : name == "--rotate"  ? &settings.rotation
+                  : name == "--cut"     ? &settings.cutFrames
+                  : name == "--jitter"  ? &settings.timeJitter
                                         : nullptr;
     if (!target)
         return false;

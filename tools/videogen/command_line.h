@@ -1,6 +1,6 @@
 #pragma once
 
-#include "videogen/avi_writer.h"
+#include "videogen/video_settings.h"
 
 #include <string>
 #include <vector>
@@ -14,9 +14,11 @@ struct CommandLine {
 };
 
 inline constexpr const char* kUsage =
-    "usage: ugoki-videogen [--codec mjpeg|raw|mpeg4|h264|huffyuv] [--size WxH] [--frames N]\n"
-    "                      [--fps NUM[/DEN]] [--gop N] [--bframes N] [--sar NUM:DEN]\n"
-    "                      [--drop N,N,...] OUTPUT.avi\n";
+    "usage: ugoki-videogen [--codec mjpeg|raw|mpeg4|h264|huffyuv|hevc|mpeg2|vp8|vp9|av1|wmv2]\n"
+    "                      [--size WxH] [--frames N] [--fps NUM[/DEN]] [--gop N] [--bframes N]\n"
+    "                      [--sar NUM:DEN] [--drop N,N,...] [--rotate DEGREES] [--mirror yes|no]\n"
+    "                      [--cut N] [--jitter 0-3] "
+    "OUTPUT.avi|.mp4|.mov|.mkv|.webm|.ts|.mpg|.wmv\n";
 
 // Reads the generator's arguments (without the program name). Unset options keep the
 // defaults of VideoSettings.

@@ -92,15 +92,16 @@ int PlainDecoder::frameNumber(const AVFrame* frame, QRect area) {
     if (area.isEmpty())
         area = QRect(0, 0, frame->width, frame->height);
     const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
-    if (format && (format->flags & AV_PIX_FMT_FLAG_PLANAR) && !(format->flags & AV_PIX_FMT_FLAG_RGB))
-        return readFrameCode(QImage(frame->data[0], frame->width, frame->height,
-                                    frame->linesize[0], QImage::Format_Grayscale8),
+    if (format && (format->flags & AV_PIX_FMT_FLAG_PLANAR) &&
+        !(format->flags & AV_PIX_FMT_FLAG_RGB))
+        return readFrameCode(QImage(frame->data[0], frame->width, frame->height, frame->linesize[0],
+                                    QImage::Format_Grayscale8),
                              area);
     // Packed or RGB pictures: their grey made first.
     QImage grey(frame->width, frame->height, QImage::Format_Grayscale8);
-    SwsContext* convert = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
-                                         frame->width, frame->height, AV_PIX_FMT_GRAY8, SWS_POINT,
-                                         nullptr, nullptr, nullptr);
+    SwsContext* convert =
+        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                       frame->height, AV_PIX_FMT_GRAY8, SWS_POINT, nullptr, nullptr, nullptr);
     std::uint8_t* planes[] = {grey.bits()};
     const int strides[] = {int(grey.bytesPerLine())};
     sws_scale(convert, frame->data, frame->linesize, 0, frame->height, planes, strides);
