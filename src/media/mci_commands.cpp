@@ -110,6 +110,9 @@ std::string statusLengthCommand() {
 std::string statusPositionCommand() {
     return "status avfile position";
 }
+std::string statusNominalFrameRateCommand() {
+    return "status avfile nominal frame rate";
+}
 std::string playCommand() {
     return "play avfile window";
 }

@@ -62,19 +62,41 @@ std::vector<Seed> videoSeeds(std::string* error) {
           .gop = 5,
           .maxBFrames = 2}},
     };
-    if (videogen::encoderAvailable(Codec::H264))
-        recipes.push_back({"h264-bframes.avi",
-                           {.codec = Codec::H264,
-                            .width = 64,
-                            .height = 48,
-                            .frames = 12,
-                            .gop = 5,
-                            .maxBFrames = 2}});
+    // The containers phones, cameras and browsers write; the generator has what it needs for
+    // them when it has libx264.
+    if (videogen::encoderAvailable(Codec::H264)) {
+        const videogen::VideoSettings h264{.codec = Codec::H264,
+                                           .width = 64,
+                                           .height = 48,
+                                           .frames = 12,
+                                           .gop = 5,
+                                           .maxBFrames = 2};
+        videogen::VideoSettings phone = h264;
+        phone.rotation = -90;
+        phone.cutFrames = 2;
+        phone.timeJitter = 1;
+        recipes.insert(
+            recipes.end(),
+            {{"h264-bframes.avi", h264},
+             {"h264-portrait-cut.mp4", phone},
+             {"h264.mkv", h264},
+             {"h264.ts", h264},
+             {"vp9.webm", {.codec = Codec::Vp9, .width = 64, .height = 48, .frames = 12, .gop = 5}},
+             {"wmv2.wmv",
+              {.codec = Codec::Wmv2, .width = 64, .height = 48, .frames = 12, .gop = 5}},
+             {"mpeg2.mpg",
+              {.codec = Codec::Mpeg2,
+               .width = 64,
+               .height = 48,
+               .frames = 12,
+               .gop = 5,
+               .maxBFrames = 2}}});
+    }
     QTemporaryDir folder;
     std::vector<Seed> seeds;
     for (const auto& [name, settings] : recipes) {
         const std::string path = folder.filePath(QString::fromStdString(name)).toStdString();
-        const std::string message = videogen::writeAvi(path, settings);
+        const std::string message = videogen::writeVideo(path, settings);
         if (!message.empty()) {
             if (error)
                 *error = name + ": " + message;

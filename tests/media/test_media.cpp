@@ -5,12 +5,17 @@
 #include "media/service/decode_worker.h"
 #include "media/service/error_codes.h"
 #include "support/media_stage.h"
+#include "support/reference_pictures.h"
 #include "support/support.h"
 #include "toolkit/dialogs.h"
 #include "videogen/plain_decoder.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 #include <atomic>
 #include <map>
@@ -23,15 +28,50 @@ extern "C" {
 
 Q_DECLARE_METATYPE(videogen::VideoSettings)
 
+namespace {
+
+// The real clips: UGOKI_REAL_CLIPS, else the shared folder beside the project.
+QString realClipsFolder() {
+    const QString set = qEnvironmentVariable("UGOKI_REAL_CLIPS");
+    return set.isEmpty() ? QStringLiteral(UGOKI_REAL_CLIPS) : set;
+}
+
+} // namespace
+
 using mediatest::send;
 using mediatest::Stage;
 using videogen::Codec;
 using namespace media::service;
 
+// A generated video that the walks step through: its pictures carry their frame numbers.
+struct Walk {
+    videogen::VideoSettings settings;
+    int length() const { return settings.frames - settings.cutFrames; }
+    // The frame number shown at a position.
+    int code(int position) const { return position + settings.cutFrames; }
+    // Where the upright picture sits in the video area.
+    QRect displayed() const {
+        const bool sideways = settings.rotation % 180 != 0;
+        const QSizeF stored(settings.width * double(settings.sarNum) / settings.sarDen,
+                            settings.height);
+        return mediatest::placeInVideoArea(sideways ? stored.transposed() : stored);
+    }
+    // Positions where a keyframe's picture shows.
+    std::vector<int> keyframes() const {
+        const bool longGop = settings.codec != Codec::Mjpeg && settings.codec != Codec::RawVideo;
+        const int gop = longGop ? settings.gop : 16;
+        std::vector<int> at{0};
+        for (int n = gop; n < settings.frames; n += gop)
+            if (n >= settings.cutFrames)
+                at.push_back(n - settings.cutFrames);
+        return at;
+    }
+};
+
 class MediaTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
-    std::map<QString, videogen::VideoSettings> walks_; // name -> settings, written as name.avi
+    std::map<QString, Walk> walks_; // by file name
     std::string plain_;
     int beeps_ = 0;
 
@@ -41,7 +81,7 @@ class MediaTest : public QObject {
     }
     void addWalks() {
         QTest::addColumn<QString>("name");
-        for (const auto& [name, settings] : walks_)
+        for (const auto& [name, walk] : walks_)
             QTest::newRow(qPrintable(name)) << name;
     }
 
@@ -51,19 +91,54 @@ class MediaTest : public QObject {
         toolkit::setBeepHandler([this] { ++beeps_; });
         plain_ = write("plain.avi", {.frames = 20});
         // Long GOPs with B-frames: decode order differs from display order, and a keyframe
-        // can be stored before pictures displayed ahead of it.
+        // can be stored before pictures displayed ahead of it. Then the shapes phones,
+        // cameras and browsers write: turned and mirrored pictures, edit lists, variable
+        // rates, open GOPs, transport and program streams, WebM, Matroska, ASF.
         const std::pair<const char*, videogen::VideoSettings> walks[] = {
-            {"mjpeg", {.codec = Codec::Mjpeg}},
-            {"raw", {.codec = Codec::RawVideo}},
-            {"mpeg4", {.codec = Codec::Mpeg4, .gop = 40, .maxBFrames = 2}},
-            {"h264", {.codec = Codec::H264, .gop = 40, .maxBFrames = 3}}};
+            {"mjpeg.avi", {.codec = Codec::Mjpeg}},
+            {"raw.avi", {.codec = Codec::RawVideo}},
+            {"mpeg4.avi", {.codec = Codec::Mpeg4, .gop = 40, .maxBFrames = 2}},
+            {"h264.avi", {.codec = Codec::H264, .gop = 40, .maxBFrames = 3}},
+            {"hevc-portrait.mov",
+             {.codec = Codec::Hevc,
+              .width = 192,
+              .height = 108,
+              .frames = 90,
+              .gop = 30,
+              .maxBFrames = 3,
+              .rotation = -90}},
+            {"h264-selfie.mp4",
+             {.codec = Codec::H264,
+              .width = 192,
+              .height = 108,
+              .frames = 90,
+              .gop = 25,
+              .maxBFrames = 2,
+              .rotation = 90,
+              .mirrored = true}},
+            {"h264-cut-vfr.mp4",
+             {.codec = Codec::H264,
+              .frames = 90,
+              .gop = 30,
+              .maxBFrames = 3,
+              .cutFrames = 7,
+              .timeJitter = 2}},
+            {"h264.mts", {.codec = Codec::H264, .frames = 90, .gop = 30, .maxBFrames = 3}},
+            {"mpeg2.mpg", {.codec = Codec::Mpeg2, .frames = 90, .gop = 15, .maxBFrames = 2}},
+            {"vp9.webm", {.codec = Codec::Vp9, .frames = 90, .gop = 30}},
+            {"av1.mkv", {.codec = Codec::Av1, .frames = 60, .gop = 30}},
+            {"wmv2.wmv", {.codec = Codec::Wmv2, .frames = 90, .gop = 30}}};
         for (auto [name, settings] : walks) {
-            settings.width = 160;
-            settings.height = 120;
-            settings.frames = 170;
-            if (videogen::encoderAvailable(settings.codec) &&
-                !write(name + QString(".avi"), settings).empty())
-                walks_[name] = settings;
+            if (QString(name).endsWith(".avi")) {
+                settings.width = 160;
+                settings.height = 120;
+                settings.frames = 170;
+            } else if (settings.rotation == 0) {
+                settings.width = 160;
+                settings.height = 120;
+            }
+            if (videogen::encoderAvailable(settings.codec) && !write(name, settings).empty())
+                walks_[name] = {settings};
         }
     }
     void init() { beeps_ = 0; }
@@ -73,28 +148,28 @@ class MediaTest : public QObject {
     void seeksAroundEveryKeyframe_data() { addWalks(); }
     void seeksAroundEveryKeyframe() {
         QFETCH(QString, name);
-        const videogen::VideoSettings& s = walks_.at(name);
-        const int gop = s.codec == Codec::Mpeg4 || s.codec == Codec::H264 ? s.gop : 16;
+        const Walk& walk = walks_.at(name);
+        const int length = walk.length();
+        const QRect shown = walk.displayed();
         Stage stage;
-        QCOMPARE(stage.open(path(name + ".avi")).code, 0);
-        QCOMPARE(media::readNumericReply(send(media::statusLengthCommand()).text), s.frames);
-        for (int keyframe = 0; keyframe < s.frames; keyframe += gop) {
-            for (int n = std::max(keyframe - 3, 0); n <= std::min(keyframe + 3, s.frames - 1);
-                 ++n) {
-                QCOMPARE(stage.open(path(name + ".avi")).code, 0);
-                const int far = n + 85 < s.frames ? n + 85 : n - 85;
+        QCOMPARE(stage.open(path(name)).code, 0);
+        QCOMPARE(media::readNumericReply(send(media::statusLengthCommand()).text), length);
+        for (int keyframe : walk.keyframes()) {
+            for (int n = std::max(keyframe - 3, 0); n <= std::min(keyframe + 3, length - 1); ++n) {
+                QCOMPARE(stage.open(path(name)).code, 0);
+                const int far = n + length / 2 < length ? n + length / 2 : n - length / 2;
                 send(media::seekCommand(far));
-                QCOMPARE(stage.shownFrame(), far);
+                QCOMPARE(stage.shownFrame(shown), walk.code(far));
                 QCOMPARE(send(media::seekCommand(n)).code, 0);
                 QCOMPARE(stage.position(), n);
-                QCOMPARE(stage.shownFrame(), n);
+                QCOMPARE(stage.shownFrame(shown), walk.code(n));
                 if (n > 0) {
                     send(media::stepReverseCommand());
-                    QCOMPARE(stage.shownFrame(), n - 1);
+                    QCOMPARE(stage.shownFrame(shown), walk.code(n - 1));
                     send(media::stepCommand());
                 }
                 send(media::stepCommand());
-                QCOMPARE(stage.shownFrame(), std::min(n + 1, s.frames - 1));
+                QCOMPARE(stage.shownFrame(shown), walk.code(std::min(n + 1, length - 1)));
             }
         }
     }
@@ -102,9 +177,10 @@ class MediaTest : public QObject {
     void randomWalk_data() { addWalks(); }
     void randomWalk() {
         QFETCH(QString, name);
-        const int last = walks_.at(name).frames - 1;
+        const Walk& walk = walks_.at(name);
+        const int last = walk.length() - 1;
         Stage stage;
-        QCOMPARE(stage.open(path(name + ".avi")).code, 0);
+        QCOMPARE(stage.open(path(name)).code, 0);
         QRandomGenerator random(20240611);
         int expected = 0;
         for (int move = 0; move < 120; ++move) {
@@ -121,7 +197,7 @@ class MediaTest : public QObject {
             }
             QCOMPARE(stage.position(), expected);
             if (move % 3 != 1) // steps also pile up without an update between them
-                QCOMPARE(stage.shownFrame(), expected);
+                QCOMPARE(stage.shownFrame(walk.displayed()), walk.code(expected));
         }
     }
 
@@ -129,18 +205,20 @@ class MediaTest : public QObject {
     void stepsBackAcrossKeyframes_data() { addWalks(); }
     void stepsBackAcrossKeyframes() {
         QFETCH(QString, name);
-        const int last = walks_.at(name).frames - 1;
+        const Walk& walk = walks_.at(name);
+        const int last = walk.length() - 1;
+        const QRect shown = walk.displayed();
         Stage stage;
-        QCOMPARE(stage.open(path(name + ".avi")).code, 0);
+        QCOMPARE(stage.open(path(name)).code, 0);
         send(media::seekCommand(last));
         for (int n = last; n >= 0; --n) {
-            QCOMPARE(stage.shownFrame(), n);
+            QCOMPARE(stage.shownFrame(shown), walk.code(n));
             send(media::stepReverseCommand());
         }
-        QCOMPARE(stage.shownFrame(), 0);
+        QCOMPARE(stage.shownFrame(shown), walk.code(0));
         for (int n = 1; n <= last + 1; ++n) {
             send(media::stepCommand());
-            QCOMPARE(stage.shownFrame(), std::min(n, last));
+            QCOMPARE(stage.shownFrame(shown), walk.code(std::min(n, last)));
         }
         QCOMPARE(stage.position(), last);
     }
@@ -148,19 +226,108 @@ class MediaTest : public QObject {
     void playThenPauseLandsOnAnExactFrame_data() { addWalks(); }
     void playThenPauseLandsOnAnExactFrame() {
         QFETCH(QString, name);
+        const Walk& walk = walks_.at(name);
+        const QRect shown = walk.displayed();
         Stage stage;
-        QCOMPARE(stage.open(path(name + ".avi")).code, 0);
+        QCOMPARE(stage.open(path(name)).code, 0);
         send(media::seekCommand(5));
         QCOMPARE(send(media::playCommand()).code, 0);
         QTRY_VERIFY(stage.position() > 12);
         QCOMPARE(send(media::pauseCommand()).code, 0);
         const int paused = stage.position();
-        QCOMPARE(stage.shownFrame(), paused);
+        QCOMPARE(stage.shownFrame(shown), walk.code(paused));
         send(media::stepCommand());
-        QCOMPARE(stage.shownFrame(), paused + 1);
+        QCOMPARE(stage.shownFrame(shown), walk.code(paused + 1));
         send(media::stepReverseCommand());
         send(media::stepReverseCommand());
-        QCOMPARE(stage.shownFrame(), paused - 1);
+        QCOMPARE(stage.shownFrame(shown), walk.code(paused - 1));
+    }
+
+    // The clips phones, cameras and browsers wrote (../shared/real-modern, where present):
+    // each opens with the length the ffmpeg tool shows and says the rate it was filmed at;
+    // every picture tried, after jumps, steps back across keyframes and steps forward, is the
+    // one the ffmpeg tool shows there, turned upright.
+    void realClips_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<QSizeF>("stored");
+        QTest::addColumn<int>("quarters");
+        QTest::addColumn<double>("filmedAt");
+        QFile manifest(realClipsFolder() + "/manifest.json");
+        if (!manifest.open(QIODevice::ReadOnly)) {
+            QTest::newRow("no clips here") << QString() << 0 << QSizeF() << 0 << 0.0;
+            return;
+        }
+        const auto ratio = [](const QString& text) {
+            const QStringList parts = text.split(QRegularExpression("[:/]"));
+            const double den = parts.value(1).toDouble();
+            return parts.size() == 2 && den > 0 ? parts[0].toDouble() / den : 0.0;
+        };
+        for (const QJsonValue& value :
+             QJsonDocument::fromJson(manifest.readAll())["files"].toArray()) {
+            const QJsonObject clip = value.toObject();
+            const QString file = clip["file"].toString();
+            const double sar = ratio(clip["sample_aspect_ratio"].toString());
+            const int rotation = clip["rotation_display_matrix"].toInt(0);
+            const double captured =
+                clip["format_tags"]["com.android.capture.fps"].toString().toDouble();
+            const double average = ratio(clip["avg_frame_rate"].toString());
+            QTest::newRow(qPrintable(file))
+                << file << clip["nb_read_frames"].toInt()
+                << QSizeF(clip["width"].toInt() * (sar > 0 ? sar : 1.0), clip["height"].toInt())
+                << (-rotation / 90 % 4 + 4) % 4
+                << (captured > 0  ? captured
+                    : average > 0 ? average
+                                  : clip["measured_fps_mean"].toDouble());
+        }
+    }
+    void realClips() {
+        QFETCH(QString, file);
+        QFETCH(int, pictures);
+        QFETCH(QSizeF, stored);
+        QFETCH(int, quarters);
+        QFETCH(double, filmedAt);
+        const std::string clip = QDir(realClipsFolder()).filePath(file).toStdString();
+        if (file.isEmpty() || !QFileInfo::exists(QString::fromStdString(clip)))
+            QSKIP("the clip is not here");
+        Stage stage;
+        const mediatest::ReferencePictures reference = mediatest::referencePictures(
+            clip, {.stored = stored, .quarters = quarters}, stage.target().image().size());
+        QVERIFY2(reference.error.empty(), reference.error.c_str());
+        QCOMPARE(int(reference.thumbnails.size()), pictures); // what the ffmpeg tool shows
+        QCOMPARE(stage.open(clip).code, 0);
+        QCOMPARE(media::readNumericReply(send(media::statusLengthCommand()).text), pictures);
+        const double rate =
+            media::readNumericReply(send(media::statusNominalFrameRateCommand()).text) / 1000.0;
+        QVERIFY2(std::abs(rate / filmedAt - 1) < 0.01, qPrintable(QString::number(rate)));
+        const int last = pictures - 1;
+        const auto check = [&](int n) {
+            stage.target().clear();
+            send(media::updateCommand(stage.targetHandle()));
+            const double off = mediatest::distance(mediatest::thumbnail(stage.target().image()),
+                                                   reference.thumbnails[std::size_t(n)]);
+            return off < 2.5 ? QString()
+                             : QStringLiteral("position %1: %2 grey levels off").arg(n).arg(off);
+        };
+        // Jumps as the slider makes them, from far away.
+        for (int n = 0; n <= last; n += std::max(1, pictures / 16)) {
+            send(media::seekCommand(n > last / 2 ? 0 : last));
+            send(media::seekCommand(n));
+            const QString wrong = check(n);
+            QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        }
+        send(media::seekCommand(last));
+        for (int n = last; n >= std::max(0, last - 40); --n) {
+            const QString wrong = check(n);
+            QVERIFY2(wrong.isEmpty(), qPrintable("back: " + wrong));
+            send(media::stepReverseCommand());
+        }
+        send(media::seekCommand(0));
+        for (int n = 0; n <= std::min(last, 40); ++n) {
+            const QString wrong = check(n);
+            QVERIFY2(wrong.isEmpty(), qPrintable("forward: " + wrong));
+            send(media::stepCommand());
+        }
     }
 
     // What the generator writes, read with plain libavformat/libavcodec: every frame's

@@ -53,7 +53,7 @@ std::int32_t Stage::position() {
 std::string writeVideo(const QString& folder, const std::string& name,
                        const videogen::VideoSettings& settings) {
     const std::string path = QDir(folder).filePath(QString::fromStdString(name)).toStdString();
-    const std::string error = videogen::writeAvi(path, settings);
+    const std::string error = videogen::writeVideo(path, settings);
     if (!error.empty())
         qWarning("cannot write %s: %s", path.c_str(), error.c_str());
     return error.empty() ? path : std::string();

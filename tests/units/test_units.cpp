@@ -13,11 +13,13 @@
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
 #include "media/service/command_parser.h"
+#include "media/service/display_transform.h"
 #include "media/service/error_codes.h"
 #include "media/service/frame_cache.h"
 #include "media/service/frame_index.h"
 #include "media/service/media_service.h"
 #include "media/service/picture_fit.h"
+#include "media/service/picture_numbering.h"
 #include "media/service/picture_pool.h"
 #include "media/service/playback_clock.h"
 #include "support/support.h"
@@ -39,6 +41,10 @@
 #include <cstring>
 #include <limits>
 #include <set>
+
+extern "C" {
+#include <libavutil/display.h>
+}
 
 using common::QBColor;
 using namespace media::service;
@@ -470,15 +476,15 @@ class ChannelTest : public QObject {
 
 class ServiceUnitsTest : public QObject {
     Q_OBJECT
-    // A GOP-4 stream: keyframes at file positions 0, 4, 8.
+    // A GOP-4 stream: keyframes at packets 0, 4, 8; AVI-like slots when given.
     static FrameIndex gopIndex(int pictures, std::vector<std::int64_t> positions = {},
                                std::int64_t length = 0) {
-        std::vector<FrameIndex::Entry> entries;
+        std::vector<FrameIndex::Packet> packets;
         for (int i = 0; i < pictures; ++i) {
             const std::int64_t slot = positions.empty() ? i : positions[std::size_t(i)];
-            entries.push_back({slot, slot, i % 4 == 0});
+            packets.push_back({.timestamp = slot, .slot = slot, .keyframe = i % 4 == 0});
         }
-        return FrameIndex(std::move(entries), length);
+        return FrameIndex(std::move(packets), length);
     }
     static QImage picture(int side = 10) {
         QImage image(side, side, QImage::Format_RGB32);
@@ -488,12 +494,12 @@ class ServiceUnitsTest : public QObject {
   private slots:
     void frameIndex() {
         const FrameIndex index = gopIndex(10);
-        for (const auto& [rank, atOrBefore, previous, next] :
-             {std::tuple{0, 0, -1, 4}, {3, 0, -1, 4}, {4, 4, 0, 8}, {9, 8, 4, 10}}) {
-            const int keyframe = index.keyframeAtOrBefore(rank);
-            QCOMPARE(keyframe, atOrBefore);
-            QCOMPARE(index.previousKeyframe(keyframe), previous);
-            QCOMPARE(index.nextKeyframe(keyframe), next);
+        for (const auto& [rank, start, first, end] :
+             {std::tuple{0, 0, 0, 4}, {3, 0, 0, 4}, {4, 1, 4, 8}, {9, 2, 8, 10}}) {
+            const int k = index.startAtOrBefore(rank);
+            QCOMPARE(k, start);
+            QCOMPARE(index.start(k).rank, first);
+            QCOMPARE(index.endRankOf(k), end);
         }
         QCOMPARE(index.longestGop(), 4);
         // Positions 3 and 4 dropped: they show the picture before them.
@@ -503,11 +509,140 @@ class ServiceUnitsTest : public QObject {
             QCOMPARE(dropped.rankAtSlot(slot), rank);
         QCOMPARE(dropped.length(), std::int64_t(7));
         QCOMPARE(gopIndex(5, {0, 1, 2, 3, 4}, 8).length(), std::int64_t(8));
-        QCOMPARE(dropped.rankOfTimestamp(5), 3);
-        QCOMPARE(dropped.rankOfTimestamp(3), -1);
-        const FrameIndex byOffset({{0, 0, true, 100}, {9, 1, false, 250}, {3, 2, false, 400}}, 0);
-        QCOMPARE(byOffset.rankOfOffset(400), 2);
-        QCOMPARE(byOffset.rankOfOffset(300), -1);
+        QCOMPARE(dropped.locate({.timestamp = 5}, -1), 3);
+        QCOMPARE(dropped.locate({.timestamp = 3}, -1), -1);
+        // An edit list cuts the first two packets and a field-coded frame's second field shows
+        // nothing: the keyframe at packet 4 starts at rank 1; a start needs no picture.
+        std::vector<FrameIndex::Packet> cut;
+        for (int i = 0, rank = 0; i < 8; ++i) {
+            cut.push_back({.timestamp = 10 * i,
+                           .offset = 1000 + 100 * i,
+                           .slot = rank,
+                           .size = 60,
+                           .keyframe = i == 0 || i == 4,
+                           .shows = i >= 2 && i != 3});
+            rank += cut.back().shows;
+        }
+        cut[5].offset = cut[4].offset; // two packets in one block of the container
+        const FrameIndex shown(cut, 0);
+        QCOMPARE(shown.pictureCount(), 5);
+        QCOMPARE(shown.startCount(), 2);
+        QCOMPARE(shown.start(1).packet, 4);
+        QCOMPARE(shown.start(1).rank, 1);
+        QCOMPARE(shown.startAtOrBefore(0), 0);
+        QCOMPARE(shown.startAtOrBefore(1), 1);
+        // Known again after a seek: the next packet when it matches, else by offset, then
+        // timestamp; the size must agree.
+        for (const auto& [timestamp, offset, size, previous, packet] :
+             {std::tuple{20, 1200, 0, 1, 2},
+              {70, 1700, 0, -1, 7},
+              {50, 1400, 0, -1, 5},
+              {40, 1400, 0, -1, 4},
+              {40, 1400, 0, 3, 4},
+              {30, -1, 0, -1, 3},
+              {35, -1, 0, -1, -1},
+              {0, 999, 0, -1, -1},
+              {99, -1, 60, 3, 4},
+              {99, -1, 61, 3, -1},
+              {30, -1, 61, -1, -1},
+              {70, 1700, 61, -1, -1}})
+            QCOMPARE(shown.locate({timestamp, offset, size}, previous), packet);
+        // Pictures found not to come out: the ranks close up.
+        const FrameIndex fewer = shown.withoutPictures({2, 6});
+        QCOMPARE(fewer.pictureCount(), 3);
+        QCOMPARE(fewer.length(), std::int64_t(3));
+        QCOMPARE(fewer.start(1).rank, 0);
+        QCOMPARE(fewer.slotOfRank(2), std::int64_t(2));
+        QCOMPARE(dropped.withoutPictures({4}).length(), std::int64_t(7));
+    }
+    // Pictures named by what was handed to the decoder: "s5" a packet with presentation time 5
+    // that shows a picture, "h5" one that does not, "o5" a picture out, "f" a failure, "oN"
+    // a picture without a time. `ranks` are the names given to each picture and failure.
+    void pictureNumbering_data() {
+        QTest::addColumn<bool>("byTimestamp");
+        QTest::addColumn<bool>("fromStart");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("ranks");
+        const auto row = [](const char* name, bool byTime, bool start, int first,
+                            const char* events, const char* ranks) {
+            QTest::newRow(name) << byTime << start << first << events << ranks;
+        };
+        row("B-frames", true, true, 0, "s0 s3 s1 s2 o0 o1 o2 s6 s4 o3 s5 o4 o5 o6",
+            "0 1 2 3 4 5 6");
+        row("a picture never out", true, true, 0, "s0 s3 s1 s2 o0 o2 o3", "0 2 3");
+        row("cut by an edit list", true, true, 0, "h-2 s0 h-1 s1 o0 o1", "0 1");
+        row("leading pictures", true, false, 10, "s8 s6 s7 s10 s9 o6 o7 o8 o9 o10",
+            "-1 -1 12 13 14");
+        row("leading at the file start", true, true, 0, "s8 s6 s7 s10 s9 o6 o7 o8 o9 o10",
+            "0 1 2 3 4");
+        row("equal times", true, true, 3, "s0 s1 s1 s2 o0 o1 o1 o2", "3 4 5 6");
+        row("out of order", true, true, 0, "s0 s1 s2 o0 o2 o1", "0 2 -1");
+        row("no time", true, true, 0, "s0 s1 o0 oN oN", "0 1 2");
+        row("counted", false, false, 5, "s s o s o s o", "5 6 7");
+        row("counted, a packet rejected", false, false, 0, "s o s s o s o", "0 2 3");
+        row("counted, a failure in place", false, false, 0, "s o s f s o", "0 1 2");
+        row("counted, a failure first", false, false, 0, "s f s o s f f", "-1 0 1 -1");
+    }
+    void pictureNumbering() {
+        QFETCH(bool, byTimestamp);
+        QFETCH(bool, fromStart);
+        QFETCH(int, first);
+        QFETCH(QString, events);
+        QFETCH(QString, ranks);
+        PictureNumbering numbering(byTimestamp ? PictureNumbering::Method::ByTimestamp
+                                               : PictureNumbering::Method::ByCount);
+        numbering.restart(first, fromStart);
+        QStringList named;
+        for (const QString& event : events.split(' ')) {
+            const std::int64_t pts =
+                event.mid(1) == "N" || event.size() == 1 ? kNoTimestamp : event.mid(1).toLongLong();
+            if (event[0] == 's' || event[0] == 'h')
+                numbering.packetSent(event[0] == 's', pts);
+            else if (event[0] == 'o')
+                named << QString::number(numbering.pictureOut(pts));
+            else
+                named << QString::number(numbering.failureOut());
+        }
+        QCOMPARE(named.join(' '), ranks);
+    }
+    // A phone's display matrix, as FFmpeg writes it, turns the picture upright.
+    void displayTransforms_data() {
+        QTest::addColumn<double>("rotation"); // as FFmpeg's tools print it
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<int>("quarters");
+        QTest::addColumn<bool>("mirrored");
+        QTest::addColumn<QPoint>("redAt"); // where the stored top-left pixel shows, in 2 x 3
+        QTest::newRow("none") << 0.0 << false << 0 << false << QPoint(0, 0);
+        QTest::newRow("portrait (-90)") << -90.0 << false << 1 << false << QPoint(2, 0);
+        QTest::newRow("upside down") << 180.0 << false << 2 << false << QPoint(2, 1);
+        QTest::newRow("portrait (90)") << 90.0 << false << 3 << false << QPoint(0, 1);
+        QTest::newRow("mirrored") << 0.0 << true << 0 << true << QPoint(2, 0);
+        // Turned clockwise, then mirrored: as mirrored first, then turned the other way.
+        QTest::newRow("portrait, mirrored") << -90.0 << true << 3 << true << QPoint(0, 0);
+        QTest::newRow("nearly a right angle") << -88.0 << false << 1 << false << QPoint(2, 0);
+    }
+    void displayTransforms() {
+        QFETCH(double, rotation);
+        QFETCH(bool, flip);
+        QFETCH(int, quarters);
+        QFETCH(bool, mirrored);
+        QFETCH(QPoint, redAt);
+        std::int32_t matrix[9];
+        av_display_rotation_set(matrix, -rotation); // printed with the other sign
+        av_display_matrix_flip(matrix, flip, 0);
+        const DisplayTransform transform = displayTransformFromMatrix(matrix);
+        QCOMPARE(transform.clockwiseQuarters, quarters);
+        QCOMPARE(transform.mirrored, mirrored);
+        QImage stored(quarters % 2 ? 2 : 3, quarters % 2 ? 3 : 2, QImage::Format_RGB32);
+        stored.fill(Qt::gray);
+        stored.setPixel(0, 0, qRgb(255, 0, 0));
+        const QImage shown = transformed(stored, transform);
+        QCOMPARE(shown.size(), QSize(3, 2));
+        QCOMPARE(transformedShape(QSizeF(stored.size()), transform), QSizeF(3, 2));
+        QCOMPARE(storedSizeFor(QSize(3, 2), transform), stored.size());
+        QCOMPARE(shown.pixel(redAt), qRgb(255, 0, 0));
+        QCOMPARE(displayTransformFromMatrix(nullptr), DisplayTransform{});
     }
     // The cache keeps what lies nearest the picture shown, within its bytes.
     void frameCache() {

@@ -135,7 +135,13 @@ std::int32_t parseStatus(Reader& reader, Command& command) {
         command.item = StatusItem::Position;
     else if (word == "mode")
         command.item = StatusItem::Mode;
-    else
+    else if (word == "frame" || word == "nominal") {
+        command.item = word == "frame" ? StatusItem::FrameRate : StatusItem::NominalFrameRate;
+        if (word == "nominal" && (reader.done() || reader.keyword() != "frame"))
+            return kErrBadParameter;
+        if (reader.done() || reader.keyword() != "rate")
+            return kErrBadParameter;
+    } else
         return kErrBadParameter;
     while (!reader.done())
         if (reader.keyword() != "wait")

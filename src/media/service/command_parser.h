@@ -18,7 +18,9 @@ struct Token {
 bool tokenize(std::string_view command, std::vector<Token>& tokens);
 
 enum class Verb { Open, Close, Put, Status, Play, Pause, Resume, Stop, Step, Seek, Update };
-enum class StatusItem { Length, Position, Mode };
+// "frame rate": what the video plays at; "nominal frame rate": what it was filmed at. Both in
+// frames per second times 1000.
+enum class StatusItem { Length, Position, Mode, FrameRate, NominalFrameRate };
 enum class SeekTarget { Frame, Start, End };
 
 // A command as the device carries it out; only the fields of its verb are meaningful.

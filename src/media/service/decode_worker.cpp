@@ -1,5 +1,6 @@
 #include "media/service/decode_worker.h"
 
+#include "media/service/display_transform.h"
 #include "media/service/picture_fit.h"
 
 extern "C" {
@@ -32,8 +33,9 @@ constexpr auto kLongestFreeze = std::chrono::milliseconds(250);
 DecodeWorker::DecodeWorker(std::unique_ptr<VideoDecoder> decoder, QSize destination,
                            Present present)
     : source_(std::move(decoder)), length_(std::max<std::int64_t>(source_.index().length(), 1)),
-      shape_(source_.decoder().displaySize()), fps_(source_.decoder().framesPerSecond()),
-      present_(std::move(present)), cache_(kCacheBudget) {
+      shape_(source_.decoder().displaySize()), transform_(source_.decoder().transform()),
+      fps_(source_.decoder().framesPerSecond()), present_(std::move(present)),
+      cache_(kCacheBudget) {
     request_.generation = 1;
     request_.lazy = true;
     prepareDestination(request_, destination);
@@ -177,7 +179,8 @@ void DecodeWorker::run() {
 void DecodeWorker::prepareDestination(Request& request, QSize destination) {
     request.destination = destination;
     const QSize size = fittedRect(shape_, destination).size();
-    request.scaler = std::make_shared<PictureScaler>(size);
+    // Scaled as stored, then turned upright.
+    request.scaler = std::make_shared<PictureScaler>(storedSizeFor(size, transform_));
     if (const AVFrame* first = source_.decoder().firstPicture())
         request.scaler->prepare(first->width, first->height, first->format);
     // Room for the cache and the few pictures on their way to the window.
@@ -190,7 +193,9 @@ void DecodeWorker::applyDestination(const Request& request) {
     cacheDestination_ = request.destination;
     pool_ = request.pool;
     scaler_ = request.scaler;
-    pictureSize_ = scaler_->size();
+    pictureSize_ = transformedShape(scaler_->size(), transform_).toSize();
+    if (!transform_.isIdentity())
+        stored_ = QImage(scaler_->size(), QImage::Format_RGB32);
     const auto pictureBytes = static_cast<std::size_t>(pictureSize_.width()) *
                               static_cast<std::size_t>(pictureSize_.height()) * 4u;
     const int room = cache_.capacity(pictureBytes) - kAhead - 4;
@@ -208,8 +213,11 @@ QImage DecodeWorker::scaledPicture(const AVFrame* frame) {
     if (workerSeams().scalingFails && workerSeams().scalingFails())
         return {};
     QImage picture = pool_->acquire();
-    if (!scaler_->scale(frame, picture))
+    if (transform_.isIdentity())
+        return scaler_->scale(frame, picture) ? picture : QImage();
+    if (!scaler_->scale(frame, stored_))
         return {};
+    transformInto(stored_, transform_, picture);
     return picture;
 }
 

@@ -104,6 +104,7 @@ class DecodeWorker {
     PictureSource source_;
     const std::int64_t length_;
     const QSizeF shape_;
+    const DisplayTransform transform_;
     const double fps_;
     Present present_;
 
@@ -118,6 +119,7 @@ class DecodeWorker {
     FrameCache cache_;
     QSize cacheDestination_;
     QSize pictureSize_;
+    QImage stored_; // a picture as stored, before it is turned upright
     std::shared_ptr<PicturePool> pool_;
     std::shared_ptr<PictureScaler> scaler_;
     std::uint64_t served_ = 0;

@@ -1,60 +1,86 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace media::service {
 
-// The coded frames of the video stream in file order, and where each one sits among the
-// frame positions the user sees.
+inline constexpr std::int64_t kNoTimestamp = std::numeric_limits<std::int64_t>::min();
+
+// The video stream's packets in file order, and the pictures the file shows.
 //
-// Between two keyframes, the pictures stored there are exactly the pictures displayed there:
-// the k-th picture in display order is the one whose packet is k-th in the file, even when
-// B-frames make the decoder emit them in another order. A picture is therefore named by its
-// rank in display order, which is also the file position of a packet (not necessarily its
-// own) and so tells which keyframe to start decoding from.
+// A packet that shows a picture of its own is one picture; packets an edit list cuts and the
+// second fields of field-coded frames show none, but are still decoded. Pictures are named by
+// their rank in display order. Between two keyframes the pictures stored there are the
+// pictures displayed there, so the pictures of the packets before a keyframe are exactly the
+// ranks below its first rank (an open GOP's leading pictures aside: see PictureSource).
 //
-// Positions (slots) may outnumber pictures: an empty chunk, a frame a capture program
-// dropped, takes a slot and shows the picture before it.
+// Positions (slots) may outnumber pictures: an empty AVI chunk, a frame a capture program
+// dropped, takes a slot and shows the picture before it. Elsewhere slot and rank agree.
 class FrameIndex {
   public:
-    struct Entry {
-        std::int64_t timestamp = 0; // the packet's timestamp, to seek to it
-        std::int64_t slot = 0;      // the position where the picture of this rank is shown
+    struct Packet {
+        std::int64_t timestamp = 0; // to seek to it, in the stream's time base
+        std::int64_t offset = -1;   // byte position, to know it again after a seek; -1 unknown
+        std::int64_t slot = 0;      // AVI: the position its picture takes
+        int size = 0;               // bytes; 0 unknown
         bool keyframe = false;
-        std::int64_t offset = -1; // the packet's byte offset, to know it again after a seek
+        bool shows = true; // gives a picture of its own
+    };
+    // Where decoding can start: the first packet, and every keyframe.
+    struct Start {
+        int packet = 0;
+        int rank = 0; // pictures shown by the packets before it
     };
 
     FrameIndex() = default;
-    // entries in file order; length = number of positions (at least last slot + 1).
-    FrameIndex(std::vector<Entry> entries, std::int64_t length);
+    // packets in file order; length = number of positions (at least last slot + 1).
+    FrameIndex(std::vector<Packet> packets, std::int64_t length);
 
-    int pictureCount() const { return static_cast<int>(entries_.size()); }
+    int packetCount() const { return static_cast<int>(packets_.size()); }
+    const Packet& packet(int i) const { return packets_[static_cast<std::size_t>(i)]; }
+    int pictureCount() const { return static_cast<int>(slots_.size()); }
     std::int64_t length() const { return length_; }
-    bool empty() const { return entries_.empty(); }
-    const Entry& entry(int rank) const { return entries_[static_cast<std::size_t>(rank)]; }
+    bool empty() const { return slots_.empty(); }
 
     // The rank of the picture shown at a position (clamped to the video).
     int rankAtSlot(std::int64_t slot) const;
-    std::int64_t slotOfRank(int rank) const { return entry(rank).slot; }
+    std::int64_t slotOfRank(int rank) const { return slots_[static_cast<std::size_t>(rank)]; }
 
-    // File position of the keyframe at or before rank (0 when none is marked).
-    int keyframeAtOrBefore(int rank) const;
-    // The keyframe before `keyframe`, or -1.
-    int previousKeyframe(int keyframe) const;
-    // The next keyframe after `keyframe`, or pictureCount() when it is the last.
-    int nextKeyframe(int keyframe) const;
-    // The longest distance between two keyframes.
+    int startCount() const { return static_cast<int>(starts_.size()); }
+    const Start& start(int k) const { return starts_[static_cast<std::size_t>(k)]; }
+    // The last start whose first rank is at or before `rank`.
+    int startAtOrBefore(int rank) const;
+    // The first rank of the start after k, or pictureCount() after the last.
+    int endRankOf(int k) const;
+    // The most pictures between two starts.
     int longestGop() const { return longestGop_; }
 
-    // The file position of the packet with this timestamp, or -1.
-    int rankOfTimestamp(std::int64_t timestamp) const;
-    // The file position of the packet at this byte offset, or -1.
-    int rankOfOffset(std::int64_t offset) const;
+    // What is known of a packet read, to find it in the index.
+    struct Seen {
+        std::int64_t timestamp = kNoTimestamp;
+        std::int64_t offset = -1;
+        int size = 0;
+    };
+    // True when the packet read may be packet i: the same size, and the same offset where
+    // both are known. Timestamps are left out: some demuxers give them to the wrong packets
+    // for a while after a seek.
+    bool matches(int i, const Seen& seen) const;
+    // The packet read after packet `previous` (-1 after a seek): the next one in file order
+    // when it matches, else the one with its offset, else with its timestamp; -1 when none.
+    int locate(const Seen& seen, int previous) const;
+
+    // The same index without the pictures of these packets (found not to come out).
+    FrameIndex withoutPictures(const std::vector<int>& packets) const;
 
   private:
-    std::vector<Entry> entries_;
-    std::vector<int> keyframes_; // ranks of keyframes, ascending; always starts with 0
+    std::vector<Packet> packets_;
+    std::vector<std::int64_t> slots_; // by rank
+    std::vector<Start> starts_;
+    std::vector<std::pair<std::int64_t, int>> byOffset_; // (offset, packet), sorted
+    bool timestampsRise_ = true;
+    bool gapless_ = true; // every slot is its rank
     std::int64_t length_ = 0;
     int longestGop_ = 1;
 };

@@ -1,39 +1,45 @@
 #include "media/service/picture_source.h"
 
+extern "C" {
+#include <libavutil/frame.h>
+}
+
 #include <algorithm>
 
 namespace media::service {
 
 namespace {
-// Pictures stored behind a keyframe but displayed before it are at most a few B-frames;
-// the measurement decodes this many packets.
-constexpr int kLeadingProbe = 12;
+// Leading pictures are at most a few B-frames: what a restart is thought to cost before
+// they have been counted.
+constexpr int kLeadingGuess = 12;
 } // namespace
 
 PictureSource::PictureSource(std::unique_ptr<VideoDecoder> decoder)
-    : decoder_(std::move(decoder)) {}
+    : decoder_(std::move(decoder)), last_(av_frame_alloc()), held_(av_frame_alloc()) {}
 
-int PictureSource::skippedAt(int keyframe) {
-    if (keyframe == 0 || !decoder_->reorders())
+PictureSource::~PictureSource() {
+    av_frame_free(&last_);
+    av_frame_free(&held_);
+}
+
+int PictureSource::leadingAt(int k) {
+    if (k == 0 || !decoder_->reorders())
         return 0;
-    const auto known = skipped_.find(keyframe);
-    if (known != skipped_.end())
+    const auto known = leading_.find(k);
+    if (known != leading_.end())
         return known->second;
-    const int packets = std::min(kLeadingProbe, index().nextKeyframe(keyframe) - keyframe);
-    int skipped = 0;
-    if (packets > 1)
-        skipped = std::max(0, packets - decoder_->picturesDecodableFrom(keyframe, packets));
-    skipped_[keyframe] = skipped;
-    nextRank_ = -1; // the measurement moved the decoder
-    return skipped;
+    const int leading = decoder_->leadingPictures(k);
+    leading_[k] = leading;
+    nextRank_ = -1; // counting them moved the decoder
+    return leading;
 }
 
 int PictureSource::startFor(int rank) {
-    int keyframe = index().keyframeAtOrBefore(rank);
+    int k = index().startAtOrBefore(rank);
     // A picture displayed before its keyframe needs the GOP before decoded too.
-    while (keyframe > 0 && rank < keyframe + skippedAt(keyframe))
-        keyframe = index().previousKeyframe(keyframe);
-    return std::max(keyframe, 0);
+    while (k > 0 && rank < index().start(k).rank + leadingAt(k))
+        --k;
+    return k;
 }
 
 int PictureSource::continuingCost(int rank) const {
@@ -43,38 +49,76 @@ int PictureSource::continuingCost(int rank) const {
 }
 
 int PictureSource::restartCost(int rank) const {
-    // Estimated without measuring, which would move the decoder: a picture close behind a
-    // keyframe whose skips are unknown may need the GOP before.
-    int keyframe = index().keyframeAtOrBefore(rank);
-    if (keyframe > 0 && decoder_->reorders()) {
-        const auto known = skipped_.find(keyframe);
-        const int skipped = known != skipped_.end() ? known->second : kLeadingProbe;
-        if (rank < keyframe + skipped)
-            keyframe = std::max(index().previousKeyframe(keyframe), 0);
+    // Estimated without counting leading pictures, which would move the decoder.
+    int k = index().startAtOrBefore(rank);
+    if (k > 0 && decoder_->reorders()) {
+        const auto known = leading_.find(k);
+        const int leading = known != leading_.end() ? known->second : kLeadingGuess;
+        if (rank < index().start(k).rank + leading)
+            --k;
     }
-    return rank - keyframe + 1;
+    return rank - index().start(k).rank + 1;
 }
 
 bool PictureSource::startAtFor(int rank) {
-    const int keyframe = startFor(rank);
-    const int skipped = skippedAt(keyframe);
-    if (!decoder_->seekToKeyframe(keyframe)) {
+    const int k = startFor(rank);
+    const int first = index().start(k).rank + leadingAt(k);
+    av_frame_unref(last_);
+    av_frame_unref(held_);
+    heldRank_ = -1;
+    if (!decoder_->seekToStart(k, first)) {
         nextRank_ = -1;
         return false;
     }
-    nextRank_ = keyframe + skipped;
+    nextRank_ = first;
     return true;
+}
+
+const AVFrame* PictureSource::standIn(const AVFrame* frame) {
+    if (frame != last_) {
+        av_frame_unref(last_);
+        av_frame_ref(last_, frame);
+    }
+    return last_;
 }
 
 std::optional<PictureSource::Picture> PictureSource::next() {
     if (nextRank_ < 0 || nextRank_ >= index().pictureCount())
         return std::nullopt;
-    const AVFrame* frame = decoder_->nextPicture();
-    if (!frame) {
-        nextRank_ = -1;
-        return std::nullopt;
+    if (heldRank_ >= 0) {
+        if (heldRank_ > nextRank_)
+            return Picture{nextRank_++, last_};
+        heldRank_ = -1;
+        return Picture{nextRank_++, standIn(held_)};
     }
-    return Picture{nextRank_++, frame};
+    while (const auto out = decoder_->nextOutput()) {
+        if (out->rank == PictureNumbering::kUnnamed || out->rank < nextRank_) {
+            if (out->frame && out->rank != PictureNumbering::kUnnamed)
+                standIn(out->frame); // before the run's first picture, but the one before it
+            continue;
+        }
+        const bool haveBefore = last_->buf[0] != nullptr;
+        if (!out->frame) { // a failure where this rank's picture was due
+            if (!haveBefore)
+                continue;
+            nextRank_ = out->rank + 1;
+            return Picture{out->rank, last_};
+        }
+        if (out->rank > nextRank_) {
+            if (!haveBefore) {
+                nextRank_ = out->rank; // nothing to stand in: go on from this one
+            } else {
+                av_frame_unref(held_);
+                av_frame_ref(held_, out->frame);
+                heldRank_ = out->rank;
+                return Picture{nextRank_++, last_};
+            }
+        }
+        nextRank_ = out->rank + 1;
+        return Picture{out->rank, standIn(out->frame)};
+    }
+    nextRank_ = -1;
+    return std::nullopt;
 }
 
 } // namespace media::service

@@ -1,26 +1,46 @@
 #include "media/service/video_decoder.h"
 
 #include "media/service/error_codes.h"
+#include "media/service/index_building.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
+#include <libavutil/display.h>
 }
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace media::service {
 
 namespace {
 
+// Packets read to find the first picture, pictures decoded to see that the timestamps
+// follow the display order, and packets read to count a keyframe's leading pictures.
+constexpr int kHeadPackets = 256;
+constexpr int kHeadPictures = 8;
+constexpr int kLeadingPackets = 64;
+// Leading pictures are at most a few B-frames; a counted measurement decodes this many.
+constexpr int kCountedLeadingPackets = 12;
+
 bool isVideoStream(const AVStream* stream) {
     return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+// The stream the ffmpeg tool would show: FFmpeg's best, unless that is a cover picture.
+int chooseVideoStream(AVFormatContext* format) {
+    const int best = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (best >= 0 && isVideoStream(format->streams[best]))
+        return best;
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        if (isVideoStream(format->streams[i]))
+            return static_cast<int>(i);
+    return -1;
 }
 
 // True when the file starts like a container FFmpeg knows, so that a failure to open it
@@ -40,6 +60,20 @@ bool looksLikeAKnownFormat(const std::string& path) {
     return av_probe_input_format2(&probe, 1, &score) != nullptr && score > AVPROBE_SCORE_EXTENSION;
 }
 
+// The rate a phone says it filmed at, when it differs from the rate it plays at.
+double recordedCaptureRate(const AVFormatContext* format, const AVStream* stream) {
+    for (const AVDictionary* tags : {stream->metadata, format->metadata}) {
+        const AVDictionaryEntry* entry = av_dict_get(tags, "com.android.capture.fps", nullptr, 0);
+        if (!entry)
+            continue;
+        char* end = nullptr;
+        const double rate = std::strtod(entry->value, &end);
+        if (end != entry->value && rate > 0 && rate < 100000)
+            return rate;
+    }
+    return 0;
+}
+
 } // namespace
 
 VideoDecoder::VideoDecoder() = default;
@@ -50,8 +84,6 @@ VideoDecoder::~VideoDecoder() {
 
 void VideoDecoder::close() {
     av_frame_free(&frame_);
-    av_frame_free(&held_);
-    av_frame_free(&shown_);
     av_frame_free(&firstPicture_);
     av_packet_free(&packet_);
     avcodec_free_context(&codec_);
@@ -72,26 +104,19 @@ std::int32_t VideoDecoder::open(const std::string& path) {
         return code;
     }
     // The first picture proves that the stream can be shown.
-    const AVFrame* first = seekToKeyframe(0) ? nextPicture() : nullptr;
-    if (!first) {
+    if (!findFirstPicture()) {
         close();
         return kErrCorruptFile;
     }
-    const AVRational sar = av_guess_sample_aspect_ratio(format_, format_->streams[stream_],
-                                                        const_cast<AVFrame*>(first));
-    const double aspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
-    displaySize_ = QSizeF(first->width * aspect, first->height);
-    firstPicture_ = av_frame_clone(first);
-    seekToKeyframe(0);
+    describePicture();
+    seekToStart(0, 0);
     return kOk;
 }
 
 std::int32_t VideoDecoder::openStream(const std::string& path) {
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
-    held_ = av_frame_alloc();
-    shown_ = av_frame_alloc();
-    if (!packet_ || !frame_ || !held_ || !shown_)
+    if (!packet_ || !frame_)
         return kErrOutOfMemory;
     const int opened = avformat_open_input(&format_, path.c_str(), nullptr, nullptr);
     if (opened == AVERROR(ENOENT))
@@ -102,141 +127,138 @@ std::int32_t VideoDecoder::openStream(const std::string& path) {
         return kErrOutOfMemory;
     if (opened < 0)
         return looksLikeAKnownFormat(path) ? kErrCorruptFile : kErrNotVideo;
-    for (unsigned i = 0; i < format_->nb_streams; ++i) {
-        if (isVideoStream(format_->streams[i])) {
-            stream_ = static_cast<int>(i);
-            break;
-        }
-    }
+    // The AVI demuxer's index is only valid until the next call; an AVI's one video stream
+    // is known from its header.
+    std::vector<FrameIndex::Packet> aviIndex;
+    if (std::string(format_->iformat->name) == "avi")
+        for (unsigned i = 0; i < format_->nb_streams && aviIndex.empty(); ++i)
+            if (isVideoStream(format_->streams[i]))
+                aviIndex = copyAviIndex(format_->streams[i]);
+    // The streams of an MPEG program stream only appear while its stream info is read.
+    const bool described = avformat_find_stream_info(format_, nullptr) >= 0;
+    stream_ = chooseVideoStream(format_);
     if (stream_ < 0)
         return kErrNotVideo;
-    aviTimestamps_ = std::string(format_->iformat->name) == "avi";
-    // The demuxer's entries are only valid until the next libavformat call.
-    std::vector<FrameIndex::Entry> entries;
-    if (aviTimestamps_)
-        copyDemuxerIndex(entries);
-    if (avformat_find_stream_info(format_, nullptr) < 0)
+    if (!described)
         return kErrCorruptFile;
-    AVStream* stream = format_->streams[stream_];
     for (unsigned i = 0; i < format_->nb_streams; ++i)
         if (static_cast<int>(i) != stream_)
             format_->streams[i]->discard = AVDISCARD_ALL;
+    if (!openCodec())
+        return codec_ ? kErrUnsupportedCodec : kErrOutOfMemory;
 
+    BuiltIndex built = buildFrameIndex(format_, stream_, path, std::move(aviIndex));
+    if (built.code != kOk)
+        return built.code;
+    index_ = std::move(built.index);
+    numbering_ = PictureNumbering(built.byTimestamp ? PictureNumbering::Method::ByTimestamp
+                                                    : PictureNumbering::Method::ByCount);
+    AVStream* stream = format_->streams[stream_];
+    const AVRational guessed = av_guess_frame_rate(format_, stream, nullptr);
+    if (built.averageRate > 0)
+        fps_ = built.averageRate;
+    else if (guessed.num > 0 && guessed.den > 0)
+        fps_ = av_q2d(guessed);
+    const double captured = recordedCaptureRate(format_, stream);
+    filmedRate_ = captured > 0 ? captured : fps_;
+    return kOk;
+}
+
+bool VideoDecoder::openCodec() {
+    const AVStream* stream = format_->streams[stream_];
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!decoder)
-        return kErrUnsupportedCodec;
+        return false;
     codec_ = avcodec_alloc_context3(decoder);
-    if (!codec_)
-        return kErrOutOfMemory;
-    if (avcodec_parameters_to_context(codec_, stream->codecpar) < 0)
-        return kErrUnsupportedCodec;
+    if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0)
+        return false;
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(stream->codecpar->codec_id);
     reorders_ = !descriptor || !(descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
     // Two decoding threads make long-GOP codecs much faster on a small machine; a picture of
     // an intra-only codec is cheap, and a thread hand-over would only add to each step.
     codec_->thread_count = reorders_ ? 2 : 1;
     codec_->pkt_timebase = stream->time_base;
-    if (avcodec_open2(codec_, decoder, nullptr) < 0)
-        return kErrUnsupportedCodec;
-
-    const AVRational rate = av_guess_frame_rate(format_, stream, nullptr);
-    if (rate.num > 0 && rate.den > 0)
-        fps_ = av_q2d(rate);
-
-    const bool indexed = !entries.empty();
-
-    if (!indexed && !scanPackets(entries))
-        return kErrCorruptFile;
-    if (entries.empty())
-        return kErrCorruptFile;
-    // An AVI whose index is gone and whose pictures stop short of the count in its header
-    // was cut off while being written or copied.
-    const std::int64_t declared = std::max<std::int64_t>(
-        stream->nb_frames, stream->duration != AV_NOPTS_VALUE ? stream->duration : 0);
-    if (aviTimestamps_ && !indexed && declared > entries.back().timestamp + 1)
-        return kErrCorruptFile;
-    buildIndex(std::move(entries));
-    return kOk;
+    return avcodec_open2(codec_, decoder, nullptr) >= 0;
 }
 
-void VideoDecoder::copyDemuxerIndex(std::vector<FrameIndex::Entry>& entries) {
-    AVStream* stream = format_->streams[stream_];
-    const int count = avformat_index_get_entries_count(stream);
-    entries.reserve(static_cast<std::size_t>(std::max(count, 0)));
-    for (int i = 0; i < count; ++i) {
-        const AVIndexEntry* e = avformat_index_get_entry(stream, i);
-        if (!e || e->size <= 0 || (e->flags & AVINDEX_DISCARD_FRAME))
-            continue;
-        if (!entries.empty() && e->timestamp <= entries.back().timestamp)
-            continue;
-        entries.push_back({e->timestamp, e->timestamp, (e->flags & AVINDEX_KEYFRAME) != 0});
+bool VideoDecoder::findFirstPicture() {
+    if (!seekToStart(0, 0))
+        return false;
+    if (numbering_.method() == PictureNumbering::Method::ByCount) {
+        while (const auto out = nextOutput())
+            if (out->frame)
+                return (firstPicture_ = av_frame_clone(out->frame)) != nullptr;
+        return false;
     }
-}
-
-// For files whose container has no usable index: one pass over the packets.
-bool VideoDecoder::scanPackets(std::vector<FrameIndex::Entry>& entries) {
-    // Packets are known again by their byte offset: presentation timestamps of B-frames
-    // run out of order, and some containers give no decode timestamps.
-    byOffset_ = !aviTimestamps_;
-    while (av_read_frame(format_, packet_) >= 0) {
-        if (packet_->stream_index == stream_ && packet_->size > 0) {
-            const std::int64_t ts = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
-            if (byOffset_ &&
-                (packet_->pos < 0 || (!entries.empty() && packet_->pos <= entries.back().offset))) {
-                av_packet_unref(packet_);
-                return false;
-            }
-            const std::int64_t seekTo =
-                ts != AV_NOPTS_VALUE ? ts : (entries.empty() ? 0 : entries.back().timestamp);
-            entries.push_back(
-                {seekTo, seekTo, (packet_->flags & AV_PKT_FLAG_KEY) != 0, packet_->pos});
-        }
-        av_packet_unref(packet_);
+    // Decoded from the start until the first keyframe's own picture is out: every picture
+    // displayed before it has come out by then, or never will. A few pictures more tell
+    // whether the timestamps follow the display order at all (a stream copied from AVI may
+    // carry decode times as presentation times).
+    std::vector<std::pair<int, std::int64_t>> sent;
+    std::vector<std::int64_t> out;
+    bool ordered = true;
+    sentLog_ = &sent;
+    while (const auto output = nextOutput()) {
+        if (!output->frame || output->frame->pts == AV_NOPTS_VALUE)
+            continue;
+        if (!firstPicture_ && !(firstPicture_ = av_frame_clone(output->frame)))
+            break;
+        ordered = ordered && (out.empty() || output->frame->pts >= out.back());
+        out.push_back(output->frame->pts);
+        const auto key = std::find_if(sent.begin(), sent.end(), [this](const auto& s) {
+            return s.first >= 0 && index_.packet(s.first).keyframe;
+        });
+        const bool keyOut = key != sent.end() && output->frame->pts >= key->second;
+        if ((keyOut && int(out.size()) >= kHeadPictures) || int(sent.size()) > kHeadPackets)
+            break;
     }
-    if (entries.empty())
+    sentLog_ = nullptr;
+    if (!firstPicture_)
+        return false;
+    if (!ordered) {
+        numbering_ = PictureNumbering(PictureNumbering::Method::ByCount);
         return true;
-    return av_seek_frame(format_, stream_, entries.front().timestamp, AVSEEK_FLAG_BACKWARD) >= 0 ||
-           avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0) >= 0;
-}
-
-void VideoDecoder::buildIndex(std::vector<FrameIndex::Entry> entries) {
-    const AVStream* stream = format_->streams[stream_];
-    std::int64_t length = 0;
-    if (aviTimestamps_) {
-        // AVI counts in frame periods, so a timestamp is a position; empty chunks leave gaps.
-        const std::int64_t first = entries.front().timestamp;
-        for (auto& e : entries)
-            e.slot = e.timestamp - first;
-        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-            length = stream->duration;
-        length = std::max<std::int64_t>(length, stream->nb_frames);
-    } else {
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            entries[i].slot = static_cast<std::int64_t>(i);
     }
-    index_ = FrameIndex(std::move(entries), length);
+    std::vector<int> never;
+    for (const auto& [packet, pts] : sent)
+        if (packet >= 0 && index_.packet(packet).shows && pts != AV_NOPTS_VALUE &&
+            pts < out.back() && std::find(out.begin(), out.end(), pts) == out.end())
+            never.push_back(packet);
+    if (!never.empty())
+        index_ = index_.withoutPictures(never);
+    return !index_.empty();
 }
 
-bool VideoDecoder::seekToKeyframe(int keyframe) {
+void VideoDecoder::describePicture() {
+    AVStream* stream = format_->streams[stream_];
+    const AVRational sar = av_guess_sample_aspect_ratio(format_, stream, firstPicture_);
+    const double aspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
+    const std::int32_t* matrix = reinterpret_cast<const std::int32_t*>(
+        av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+    transform_ = displayTransformFromMatrix(matrix);
+    displaySize_ =
+        transformedShape(QSizeF(firstPicture_->width * aspect, firstPicture_->height), transform_);
+}
+
+bool VideoDecoder::seekToStart(int k, int firstRank) {
     if (!format_ || index_.empty())
         return false;
-    keyframe = std::clamp(keyframe, 0, index_.pictureCount() - 1);
+    k = std::clamp(k, 0, index_.startCount() - 1);
+    const FrameIndex::Start& start = index_.start(k);
     avcodec_flush_buffers(codec_);
     flushing_ = false;
     finished_ = false;
-    lastIn_ = -1;
-    lastOut_ = -1;
-    owed_ = 0;
-    heldBack_ = false;
-    av_frame_unref(shown_);
-    skipBefore_ = keyframe;
+    located_ = -1;
+    skipBefore_ = start.packet;
     fromStart_ = false;
-    const std::int64_t timestamp = index_.entry(keyframe).timestamp;
+    numbering_.restart(
+        numbering_.method() == PictureNumbering::Method::ByCount ? firstRank : start.rank, k == 0);
+    const std::int64_t timestamp = index_.packet(start.packet).timestamp;
     if (av_seek_frame(format_, stream_, timestamp, AVSEEK_FLAG_BACKWARD) >= 0)
         return true;
     // Some demuxers only seek to the start; packets before the keyframe are then skipped.
     return avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0) >= 0 ||
-           av_seek_frame(format_, stream_, index_.entry(0).timestamp, AVSEEK_FLAG_BACKWARD) >= 0;
+           av_seek_frame(format_, stream_, index_.packet(0).timestamp, AVSEEK_FLAG_BACKWARD) >= 0;
 }
 
 bool VideoDecoder::readVideoPacket() {
@@ -246,97 +268,95 @@ bool VideoDecoder::readVideoPacket() {
             return false;
         if (packet_->stream_index != stream_ || packet_->size <= 0)
             continue; // empty chunks are positions without a picture
-        const std::int64_t ts = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
-        const int rank = byOffset_              ? index_.rankOfOffset(packet_->pos)
-                         : ts == AV_NOPTS_VALUE ? -1
-                                                : index_.rankOfTimestamp(ts);
-        if (rank >= 0 && rank < skipBefore_)
+        const std::int64_t ts = packet_->dts != AV_NOPTS_VALUE   ? packet_->dts
+                                : packet_->pts != AV_NOPTS_VALUE ? packet_->pts
+                                                                 : kNoTimestamp;
+        const FrameIndex::Seen seen{ts, packet_->pos, packet_->size};
+        int at = index_.locate(seen, located_);
+        // A demuxer that parses its packets out of a stream may give the keyframe another
+        // timestamp after a seek: it is known by its size.
+        if (at < 0 && skipBefore_ > 0 && (packet_->flags & AV_PKT_FLAG_KEY) &&
+            index_.matches(skipBefore_, seen))
+            at = skipBefore_;
+        if (at >= 0 && at < skipBefore_)
             continue;
-        if (rank > skipBefore_ && skipBefore_ > 0 && !fromStart_) {
-            // The demuxer landed past the keyframe: read on from the start instead.
+        if (at > skipBefore_ && skipBefore_ > 0 && !fromStart_) {
+            // The demuxer landed past the start: read on from the beginning instead.
             fromStart_ = true;
-            if (av_seek_frame(format_, stream_, index_.entry(0).timestamp, AVSEEK_FLAG_BACKWARD) <
+            located_ = -1;
+            if (av_seek_frame(format_, stream_, index_.packet(0).timestamp, AVSEEK_FLAG_BACKWARD) <
                 0)
                 avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0);
             continue;
         }
-        if (rank >= 0)
-            skipBefore_ = 0;
-        else if (skipBefore_ > 0)
+        if (at < 0 && skipBefore_ > 0)
             continue;
+        skipBefore_ = 0;
+        located_ = at;
+        shows_ = at >= 0 ? index_.packet(at).shows : !(packet_->flags & AV_PKT_FLAG_DISCARD);
         return true;
     }
 }
 
-// Pictures are counted, not told by timestamp, so a picture that never comes out would
-// shift every later one. Once the decoder is under way it gives out one picture for each
-// packet it takes, in display order; the packet handed to it last stands for the picture that
-// comes out. A rejected packet shows as a gap between two pictures, a picture the decoder
-// fails on as an error in its place: either way the picture before stands in for it.
-const AVFrame* VideoDecoder::nextPicture() {
-    if (owed_ > 0) {
-        --owed_;
-        return shown_;
-    }
-    if (heldBack_) {
-        heldBack_ = false;
-        return show(held_);
-    }
+std::optional<VideoDecoder::Output> VideoDecoder::nextOutput() {
     if (!codec_ || finished_)
-        return nullptr;
+        return std::nullopt;
     while (true) {
         const int received = avcodec_receive_frame(codec_, frame_);
-        if (received >= 0) {
-            const int missing = lastOut_ >= 0 ? lastIn_ - lastOut_ - 1 : 0;
-            lastOut_ = std::max(lastOut_, lastIn_);
-            if (missing > 0 && shown_->buf[0]) {
-                std::swap(frame_, held_);
-                heldBack_ = true;
-                owed_ = missing - 1;
-                return shown_;
-            }
-            return show(frame_);
-        }
-        if (received == AVERROR_EOF) {
+        if (received >= 0)
+            return Output{frame_, numbering_.pictureOut(
+                                      frame_->pts == AV_NOPTS_VALUE ? kNoTimestamp : frame_->pts)};
+        if (received == AVERROR_EOF || (received != AVERROR(EAGAIN) && flushing_)) {
             finished_ = true;
-            return nullptr;
+            return std::nullopt;
         }
         if (received != AVERROR(EAGAIN)) {
-            if (flushing_) {
-                finished_ = true;
-                return nullptr;
-            }
-            // An error in the place of the last packet's picture; ignored before the first
-            // picture, or when that picture came out already.
-            if (lastOut_ < 0 || lastIn_ <= lastOut_ || !shown_->buf[0])
-                continue;
-            lastOut_ = lastIn_;
-            return shown_;
+            const int rank = numbering_.failureOut();
+            if (rank != PictureNumbering::kUnnamed)
+                return Output{nullptr, rank};
+            continue;
         }
         if (flushing_) {
             finished_ = true;
-            return nullptr;
+            return std::nullopt;
         }
         if (!readVideoPacket()) {
             flushing_ = true;
             avcodec_send_packet(codec_, nullptr);
             continue;
         }
+        const std::int64_t pts = packet_->pts == AV_NOPTS_VALUE ? kNoTimestamp : packet_->pts;
+        if (sentLog_)
+            sentLog_->emplace_back(located_, pts);
         // Counted even when rejected: a damaged packet keeps its place.
-        ++lastIn_;
+        numbering_.packetSent(shows_, pts);
         avcodec_send_packet(codec_, packet_);
     }
 }
 
-const AVFrame* VideoDecoder::show(AVFrame* picture) {
-    av_frame_unref(shown_);
-    av_frame_ref(shown_, picture);
-    return picture;
-}
-
-int VideoDecoder::picturesDecodableFrom(int keyframe, int packets) {
-    if (!seekToKeyframe(keyframe))
+int VideoDecoder::leadingPictures(int k) {
+    if (k <= 0 || k >= index_.startCount() || !seekToStart(k, 0))
         return 0;
+    if (numbering_.method() == PictureNumbering::Method::ByTimestamp) {
+        const int end =
+            k + 1 < index_.startCount() ? index_.start(k + 1).packet : index_.packetCount();
+        // Read, not decoded: the pictures stored after the keyframe but displayed before it.
+        std::int64_t keyPts = kNoTimestamp;
+        int leading = 0;
+        for (int read = 0; read < kLeadingPackets && readVideoPacket(); ++read) {
+            if (located_ >= end || packet_->pts == AV_NOPTS_VALUE)
+                break;
+            if (keyPts == kNoTimestamp)
+                keyPts = packet_->pts;
+            else if (shows_ && packet_->pts < keyPts)
+                ++leading;
+        }
+        finished_ = true;
+        return leading;
+    }
+    // Counted: the pictures of the first packets that do not come out.
+    const int packets =
+        std::min(kCountedLeadingPackets, index_.endRankOf(k) - index_.start(k).rank);
     int count = 0;
     for (int sent = 0; sent < packets && readVideoPacket(); ++sent) {
         avcodec_send_packet(codec_, packet_);
@@ -353,7 +373,7 @@ int VideoDecoder::picturesDecodableFrom(int keyframe, int packets) {
     }
     flushing_ = true;
     finished_ = true;
-    return count;
+    return packets > 1 ? std::max(0, packets - count) : 0;
 }
 
 } // namespace media::service

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "media/service/display_transform.h"
 #include "media/service/frame_index.h"
+#include "media/service/picture_numbering.h"
 
-#include <QImage>
-#include <QSize>
 #include <QSizeF>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct AVCodecContext;
 struct AVFormatContext;
@@ -16,8 +19,8 @@ struct AVPacket;
 namespace media::service {
 
 // One video file opened with libavformat and libavcodec: its frame index, and pictures
-// decoded in display order from a keyframe. Audio and other streams are skipped. Not
-// thread-safe: one thread at a time.
+// decoded from a start point (see FrameIndex), each named by its rank. Audio and other
+// streams are skipped. Not thread-safe: one thread at a time.
 class VideoDecoder {
   public:
     VideoDecoder();
@@ -30,34 +33,46 @@ class VideoDecoder {
     std::int32_t open(const std::string& path);
 
     const FrameIndex& index() const { return index_; }
+    // The rate the file plays at: its average, from the timestamps where the header has none.
     double framesPerSecond() const { return fps_; }
-    // The picture's shape as it is meant to be seen: width times the sample aspect ratio.
+    // The rate it was filmed at, where the file records it (a phone's slow motion), else the
+    // rate it plays at.
+    double filmedRate() const { return filmedRate_; }
+    // The picture's shape as it is meant to be seen: the sample aspect ratio applied, turned
+    // upright by the display matrix.
     QSizeF displaySize() const { return displaySize_; }
+    DisplayTransform transform() const { return transform_; }
     // True when a keyframe can be followed by pictures displayed before it.
     bool reorders() const { return reorders_; }
 
     // The picture at rank 0, decoded when the file was opened.
     const AVFrame* firstPicture() const { return firstPicture_; }
 
-    // Moves to the keyframe at file position `keyframe` and empties the decoder; nothing is
-    // decoded yet. False when the file cannot be positioned.
-    bool seekToKeyframe(int keyframe);
-    // Decodes until the next picture in display order comes out; nullptr at the end of the
-    // stream. The frame stays valid until the next call.
-    const AVFrame* nextPicture();
-    // Decodes `packets` packets from `keyframe` and counts the pictures that come out: the
-    // rest are pictures that refer to the GOP before. Leaves the decoder to be sought again.
-    int picturesDecodableFrom(int keyframe, int packets);
+    // What the decoder gave out: a picture, or (frame nullptr) a failure in a picture's place.
+    struct Output {
+        const AVFrame* frame = nullptr; // valid until the next call
+        int rank = PictureNumbering::kUnnamed;
+    };
+    // Moves to start k of the index and empties the decoder; nothing is decoded yet. A run
+    // named by count gives out `firstRank` first (see PictureNumbering). False when the file
+    // cannot be positioned.
+    bool seekToStart(int k, int firstRank);
+    // Decodes until the decoder gives something out; nothing at the end of the stream.
+    std::optional<Output> nextOutput();
+    // How many pictures displayed before start k's own picture are stored after it (an open
+    // GOP's leading pictures): a run from k cannot show them. Leaves the decoder to be
+    // positioned again.
+    int leadingPictures(int k);
 
   private:
     std::int32_t openStream(const std::string& path);
-    void copyDemuxerIndex(std::vector<FrameIndex::Entry>& entries);
-    bool scanPackets(std::vector<FrameIndex::Entry>& entries);
-    void buildIndex(std::vector<FrameIndex::Entry> entries);
+    bool openCodec();
+    // Finds the first picture; by timestamp, also which packets at the head of the stream
+    // never give a picture (before the first keyframe, or leading pictures it drops).
+    bool findFirstPicture();
+    void describePicture();
     // Reads the next packet of the video stream that is due to be decoded; false at the end.
     bool readVideoPacket();
-    // Gives out `picture` and keeps a reference to it, to stand in for one that is missing.
-    const AVFrame* show(AVFrame* picture);
     void close();
 
     AVFormatContext* format_ = nullptr;
@@ -66,26 +81,22 @@ class VideoDecoder {
     AVFrame* frame_ = nullptr;
     AVFrame* firstPicture_ = nullptr;
     int stream_ = -1;
-    bool aviTimestamps_ = false;
-    bool byOffset_ = false; // packets are told apart by byte offset, not by timestamp
     FrameIndex index_;
+    PictureNumbering numbering_;
     double fps_ = 30.0;
+    double filmedRate_ = 30.0;
     QSizeF displaySize_;
+    DisplayTransform transform_;
     bool reorders_ = false;
 
-    int skipBefore_ = 0;     // packets before this file position are not decoded
+    int skipBefore_ = 0;     // packets before this one are not decoded
     bool fromStart_ = false; // the last seek overshot, so reading went back to the start
     bool flushing_ = false;  // the end of the stream was handed to the decoder
     bool finished_ = false;  // the decoder has given out its last picture
-
-    // Packets sent and pictures given out since the last seek, by the packet's count: the
-    // last packet sent, and the packet that the last picture out stood for.
-    int lastIn_ = -1;
-    int lastOut_ = -1;
-    AVFrame* shown_ = nullptr; // the picture given out last
-    AVFrame* held_ = nullptr;  // a picture held back while a stand-in goes first
-    bool heldBack_ = false;
-    int owed_ = 0; // stand-ins still to give out before it
+    int located_ = -1;       // the index's packet read last, -1 when unknown
+    bool shows_ = true;      // whether the packet read last shows a picture of its own
+    // While the head of the stream is examined: each packet sent, with its timestamp.
+    std::vector<std::pair<int, std::int64_t>>* sentLog_ = nullptr;
 };
 
 } // namespace media::service

@@ -7,6 +7,7 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <cmath>
 
 namespace media::service {
 
@@ -32,6 +33,8 @@ std::int32_t VideoDevice::open(const Command& command, std::unique_ptr<VideoDevi
     std::unique_ptr<VideoDevice> opened(new VideoDevice);
     // Shown at this size until a destination is put; a file may claim any aspect ratio.
     opened->naturalSize_ = boundedSize(decoder->displaySize());
+    opened->framesPerSecond_ = decoder->framesPerSecond();
+    opened->filmedRate_ = decoder->filmedRate();
     opened->presenter_ = std::make_unique<QObject>();
     if (parent) {
         opened->window_ = new VideoWindow(parent);
@@ -80,6 +83,12 @@ std::int32_t VideoDevice::execute(const Command& command, std::string& reply) {
             break;
         case StatusItem::Mode:
             reply = worker_->playing() ? "playing" : paused_ ? "paused" : "stopped";
+            break;
+        case StatusItem::FrameRate:
+            reply = std::to_string(std::lround(framesPerSecond_ * 1000));
+            break;
+        case StatusItem::NominalFrameRate:
+            reply = std::to_string(std::lround(filmedRate_ * 1000));
             break;
         }
         return kOk;

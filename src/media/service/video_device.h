@@ -36,6 +36,8 @@ class VideoDevice {
     std::unique_ptr<QObject> presenter_;
     std::unique_ptr<DecodeWorker> worker_;
     QSize naturalSize_;
+    double framesPerSecond_ = 30;
+    double filmedRate_ = 30;
     bool paused_ = false;
     PresentHook presentHook_;
 };
