@@ -1,6 +1,7 @@
 #include "main_window/form1.h"
 
 #include "main_window/frame_display.h"
+#include "main_window/frame_rate_notice.h"
 #include "main_window/video_folders.h"
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
@@ -72,6 +73,13 @@ void Form1::mnuopen_Click() {
     cmd_enabled(VbTrue, VbFalse);
     scale_draw();
     Module1::MarkCount = 0;
+    // Time counts a frame as 1/30 s: a video filmed at another rate says so once.
+    if (Module1::SendMciCommand(media::statusNominalFrameRateCommand(), reply) == 0) {
+        const double rate = media::readNumericReply(reply) / 1000.0;
+        if (frame_rate_notice::needed(rate))
+            toolkit::messageBox(this, frame_rate_notice::text(rate),
+                                toolkit::MessageIcon::Information, windowTitle());
+    }
 }
 
 void Form1::mnuclose_Click() {

@@ -9,6 +9,7 @@
 #include "toolkit/activation.h"
 #include "toolkit/command_button.h"
 #include "toolkit/picture_box.h"
+#include "videogen/videogen.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+
+Q_DECLARE_METATYPE(videogen::VideoSettings)
 
 using common::QBColor;
 using windowtest::Driver;
@@ -323,6 +326,48 @@ class MainWindowTest : public QObject {
         QCOMPARE(d_->lastFilter(), QStringLiteral("AVIファイル (*.avi)|*.avi"));
         d_->run("open 10; cancel");
         QCOMPARE(QDir(d_->lastStartFolder()), QDir(d_->folder()));
+    }
+
+    // Time counts a frame as 1/30 s: a video filmed at another rate (by its timestamps, or as
+    // a phone's slow motion records it) says so once it has opened, in an information box
+    // with no beep; 30 and 29.97 frames per second open silently.
+    void frameRateNotice_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<videogen::VideoSettings>("settings");
+        QTest::addColumn<QStringList>("says"); // empty: no box
+        const auto row = [](const char* file, videogen::VideoSettings settings, QStringList says) {
+            settings.width = settings.height = 32;
+            settings.frames = 24;
+            QTest::newRow(file) << QString(file) << settings << says;
+        };
+        row("30.avi", {}, {});
+        row("29.97.mp4", {.codec = videogen::Codec::Mpeg4, .fpsNum = 30000, .fpsDen = 1001}, {});
+        row("60.mp4", {.codec = videogen::Codec::Mpeg4, .fpsNum = 60},
+            {"1 秒間に 60 コマ", "1 コマを 1/30 秒", "時間は実際の 2 倍", "加速度は実際の 1/4 に"});
+        row("15.avi", {.fpsNum = 15}, {"15 コマ", "時間は実際の 1/2、", "加速度は実際の 4 倍"});
+        row("240.mkv", {.fpsNum = 240}, {"240 コマ", "8 倍", "1/64"});
+        row("25.ts", {.codec = videogen::Codec::Mpeg2, .fpsNum = 25},
+            {"25 コマ", "0.833 倍", "1.44 倍"});
+        row("slow-motion.mp4", {.codec = videogen::Codec::Mpeg4, .captureRate = 120},
+            {"120 コマ", "4 倍", "1/16"});
+    }
+    void frameRateNotice() {
+        QFETCH(QString, file);
+        QFETCH(videogen::VideoSettings, settings);
+        QFETCH(QStringList, says);
+        const QString path = QDir(d_->folder()).filePath(file);
+        QCOMPARE(videogen::writeVideo(path.toStdString(), settings), std::string());
+        d_->run("close");
+        d_->beeps = 0;
+        d_->open(path);
+        QCOMPARE(d_->beeps, 1); // the close before the open finds nothing; the box is silent
+        const QString opened = d_->differences("file=" + file);
+        QVERIFY2(opened.isEmpty(), qPrintable(opened));
+        QCOMPARE(d_->messages.size(), says.isEmpty() ? 0 : 1);
+        for (const QString& part : says) {
+            QVERIFY2(d_->messages[0].text.contains(part), qPrintable(d_->messages[0].text));
+            QCOMPARE(d_->messages[0].icon, toolkit::MessageIcon::Information);
+        }
     }
 
     // Ending the program, by the menu or by the window's close box, closes the device and
