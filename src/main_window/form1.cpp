@@ -63,6 +63,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     createMenu();
     createControls();
     connectHandlers();
+    // A video dropped onto the window opens as one chosen in the dialog.
+    setAcceptDrops(true);
     Form_Load();
     toolkit::watchActivation(this, [this] { Form_Activate(); });
 }

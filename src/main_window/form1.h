@@ -3,9 +3,11 @@
 #include "common/vb_bool.h"
 #include "measurement/measurement_table.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 #include <array>
 #include <cstdint>
 
@@ -50,6 +52,11 @@ class Form1 : public QMainWindow {
 
     // File menu.
     void mnuopen_Click();
+    // Opens a video named on the command line or dropped onto the window, exactly as if it
+    // had been chosen in the file dialog.
+    void openFile(const QString& path);
+    // Files dropped onto the window: one local file opens, anything else is refused.
+    void Form_OLEDragDrop(const QList<QUrl>& dropped);
     void mnuclose_Click();
     void mnuend_Click();
 
@@ -121,6 +128,8 @@ class Form1 : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void createMenu();
@@ -128,6 +137,9 @@ class Form1 : public QMainWindow {
     void connectHandlers();
     // Sends "stop", then paints the video's current frame into the measuring area.
     void paintCurrentFrame();
+    // Opening: the displays and buttons set back as the open starts, then the chosen file.
+    void clearForOpen();
+    void openChosenFile(const QString& path);
     // Graph windows are top-level windows of their own; they go with the main window.
     void closeGraphWindows();
 

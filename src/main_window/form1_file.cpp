@@ -2,6 +2,7 @@
 
 #include "main_window/frame_display.h"
 #include "main_window/frame_rate_notice.h"
+#include "main_window/video_files.h"
 #include "main_window/video_folders.h"
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
@@ -13,12 +14,39 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
 
 void Form1::mnuopen_Click() {
+    clearForOpen();
+    // From here on a failure ends the operation; what was done above stays done.
+    CommonDialog1.filter = video_files::dialogFilter();
+    const std::optional<QString> chosen = toolkit::getOpenFileName(
+        this, QStringLiteral("ビデオファイルを開く"),
+        video_folders::startFolder(lastChosenFile_, video_folders::bundledSamplesFolder(),
+                                   QDir::homePath()),
+        CommonDialog1.filter);
+    if (!chosen) {
+        if (CommonDialog1.cancelError) {
+            toolkit::beep();
+        }
+        return;
+    }
+    openChosenFile(*chosen);
+}
+
+void Form1::openFile(const QString& path) {
+    clearForOpen();
+    openChosenFile(QFileInfo(path).absoluteFilePath());
+}
+
+void Form1::clearForOpen() {
     Picture3->setDrawMode(toolkit::DrawMode::CopyPen);
     Picture2->clear();
     Picture3->clear();
@@ -33,21 +61,9 @@ void Form1::mnuopen_Click() {
     Cmd_st->setEnabled(false);
     Cmd_Xchange->setEnabled(true);
     Cmd_Ychange->setEnabled(true);
+}
 
-    // From here on a failure ends the operation; what was done above stays done.
-    CommonDialog1.filter = QStringLiteral("AVIファイル (*.avi)|*.avi");
-    const std::optional<QString> chosen = toolkit::getOpenFileName(
-        this, QStringLiteral("ビデオファイルを開く"),
-        video_folders::startFolder(lastChosenFile_, video_folders::bundledSamplesFolder(),
-                                   QDir::homePath()),
-        CommonDialog1.filter);
-    if (!chosen) {
-        if (CommonDialog1.cancelError) {
-            toolkit::beep();
-        }
-        return;
-    }
-    const QString path = *chosen;
+void Form1::openChosenFile(const QString& path) {
     lastChosenFile_ = path;
 
     std::string reply;
@@ -80,6 +96,25 @@ void Form1::mnuopen_Click() {
             toolkit::messageBox(this, frame_rate_notice::text(rate),
                                 toolkit::MessageIcon::Information, windowTitle());
     }
+}
+
+void Form1::Form_OLEDragDrop(const QList<QUrl>& dropped) {
+    const std::optional<QString> file = video_files::singleLocalFile(dropped);
+    if (!file) {
+        toolkit::beep();
+        return;
+    }
+    openFile(*file);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    Form_OLEDragDrop(event->mimeData()->urls());
 }
 
 void Form1::mnuclose_Click() {

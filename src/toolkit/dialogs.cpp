@@ -36,14 +36,14 @@ QMessageBox::Icon qtIcon(MessageIcon icon) {
     return QMessageBox::Information;
 }
 
-// "AVIファイル (*.avi)|*.avi" -> "AVIファイル (*.avi)": pairs of description and pattern
-// become the dialog's own filter form.
+// "AVIファイル (*.avi)|*.avi" -> "AVIファイル (*.avi)": pairs of description and patterns
+// (separated by ';') become the dialog's own filter form.
 QString qtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& description = parts[i];
-        const QString& patterns = parts[i + 1];
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
         const QString wanted = QLatin1Char('(') + patterns + QLatin1Char(')');
         filters << (description.contains(wanted) ? description
                                                  : description + QLatin1Char(' ') + wanted);

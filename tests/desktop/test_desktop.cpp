@@ -9,13 +9,16 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/program.h"
+#include "videogen/videogen.h"
 
+#include <QAbstractItemView>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -151,6 +154,37 @@ class DesktopTest : public QObject {
         QCOMPARE(title, QStringLiteral("ビデオファイルを開く"));
         QCOMPARE(accept.remove(u'&'), QStringLiteral("開く(O)"));
         QCOMPARE(reject, QStringLiteral("キャンセル"));
+    }
+
+    // In a folder of a class's clips the dialog lists the camera's and the phone's videos,
+    // whatever the case of their names, and nothing else.
+    void theFileDialogListsEveryVideo() {
+        QTemporaryDir folder;
+        for (const char* name : {"MVI_0001.AVI", "IMG_0001.MOV"})
+            QCOMPARE(videogen::writeVideo(
+                         folder.filePath(name).toStdString(),
+                         {.codec = videogen::Codec::Mpeg4, .width = 32, .height = 24, .frames = 4}),
+                     std::string());
+        QFile notes(folder.filePath("notes.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        form_->openFile(folder.filePath("IMG_0001.MOV")); // as the command line does
+        QStringList listed;
+        QTimer::singleShot(0, this, [&] {
+            QFileDialog* dialog = nullptr;
+            if (!QTest::qWaitFor([&] {
+                    return (dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+                }))
+                return;
+            // The folder is read in the background.
+            auto* view = dialog->findChild<QAbstractItemView*>("listView");
+            [[maybe_unused]] const bool loaded =
+                QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= 2; });
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+                listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            dialog->reject();
+        });
+        form_->mnuopen_Click();
+        QCOMPARE(listed, QStringList({"IMG_0001.MOV", "MVI_0001.AVI"}));
     }
 };
 

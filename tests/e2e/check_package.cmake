@@ -63,12 +63,21 @@ if(NOT listing MATCHES "-rwxr-xr-x root/root[^\n]* ./usr/bin/ugoki\n")
 endif()
 
 execute_process(COMMAND dpkg-deb -x "${deb}" "${WORK}/root")
+# The file manager's "Open with" hands the entry a file of every container that opens.
+file(READ "${WORK}/root/usr/share/applications/ugoki.desktop" entry)
+foreach(line "Exec=ugoki %f"
+        "MimeType=video/x-msvideo;video/vnd.avi;video/avi;video/mp4;video/x-m4v;video/quicktime;video/3gpp;video/x-matroska;video/webm;video/mp2t;video/mpeg;video/x-ms-wmv;video/x-ms-asf;")
+    string(FIND "${entry}" "\n${line}\n" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "the desktop entry lacks '${line}':\n${entry}")
+    endif()
+endforeach()
 foreach(check "desktop-file-validate;${WORK}/root/usr/share/applications/ugoki.desktop"
               "appstreamcli;validate;--no-net;--pedantic;${WORK}/root/usr/share/metainfo/org.ugoki.ugoki.metainfo.xml"
               "lintian;--fail-on;error;${deb}")
     execute_process(COMMAND ${check} RESULT_VARIABLE r OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(NOT r EQUAL 0)
-        message(FATAL_ERROR "${check} failed (${r}):\n${out}")
+    if(NOT r EQUAL 0 OR out MATCHES "desktop-|appstream-")
+        message(FATAL_ERROR "${check} failed (${r}) or warned:\n${out}")
     endif()
 endforeach()
 file(REMOVE_RECURSE "${WORK}")

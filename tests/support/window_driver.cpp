@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
@@ -71,7 +72,8 @@ void Driver::restart() {
 }
 
 QString Driver::video(int frames, const QString& name, QSize size) {
-    const QString path = dir_.filePath(name.isEmpty() ? QStringLiteral("clip%1.avi").arg(frames) : name);
+    const QString path =
+        dir_.filePath(name.isEmpty() ? QStringLiteral("clip%1.avi").arg(frames) : name);
     if (!QFileInfo::exists(path)) {
         const std::string error = videogen::writeAvi(
             path.toStdString(), {.width = size.width(), .height = size.height(), .frames = frames});
@@ -79,6 +81,30 @@ QString Driver::video(int frames, const QString& name, QSize size) {
             qWarning("cannot write %s: %s", qPrintable(path), error.c_str());
     }
     return path;
+}
+
+QString Driver::file(const QString& what, const QString& name) {
+    if (what == u"missing")
+        return QFileInfo(name).isAbsolute() ? name
+                                            : dir_.filePath(name.isEmpty() ? "gone.avi" : name);
+    if (what == u"junk") {
+        const QString path = dir_.filePath(name.isEmpty() ? QStringLiteral("notes.mp4") : name);
+        support::writeFile(path, QByteArray("1 ボールの位置\n").repeated(50));
+        return path;
+    }
+    return video(what.toInt() > 0 ? what.toInt() : 30, name);
+}
+
+void Driver::drop(const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = form_->Picture1->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &enter);
+    if (!enter.isAccepted())
+        return;
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &drop);
 }
 
 void Driver::open(const QString& path) {
@@ -122,6 +148,13 @@ void Driver::run(const QString& script) {
             (f.*handler->second)();
         } else if (verb == u"open") {
             open(video(int(number(1)), words.value(2)));
+        } else if (verb == u"given") { // the command line: n frames, missing, or junk
+            f.openFile(file(words.value(1), words.value(2)));
+        } else if (verb == u"drop") { // one file, "two" files, or a "url"
+            const QUrl one = QUrl::fromLocalFile(file(words.value(1), words.value(2)));
+            drop(words.value(1) == u"two"   ? QList<QUrl>{one, one}
+                 : words.value(1) == u"url" ? QList<QUrl>{QUrl("https://example.org/clip.mp4")}
+                                            : QList<QUrl>{one});
         } else if (verb == u"cancel") {
             chooseFile(std::nullopt);
             f.mnuopen_Click();
@@ -177,6 +210,7 @@ QString Driver::differences(const QString& expected) {
          }},
         {"beeps", [&] { return QString::number(beeps); }},
         {"file", [&] { return text(QFileInfo(f.Label1->text()).fileName()); }},
+        {"boxes", [&] { return QString::number(messages.size()); }},
     };
     QStringList wrong;
     for (const QString& pair : expected.split(u' ', Qt::SkipEmptyParts)) {

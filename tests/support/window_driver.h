@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <memory>
 #include <optional>
 
@@ -50,15 +51,16 @@ class Driver {
     void click(double x, double y, Qt::MouseButton button = Qt::LeftButton);
 
     // Runs user actions separated by ";": open n [file] (a generated video), cancel (the
-    // dialog), close, exit, play, pause, step [n], back [n], rewind, drag n (the slider),
-    // tick (the timer), transfer, mark x y, rmark x y (right button), eraseLast, eraseAll,
-    // flipX, flipY, st, vt.
+    // dialog), given n|missing|junk [file] (named on the command line), drop n [file] (onto
+    // the window; "drop two", "drop url"), close, exit, play, pause, step [n], back [n],
+    // rewind, drag n (the slider), tick (the timer), transfer, mark x y, rmark x y (right
+    // button), eraseLast, eraseAll, flipX, flipY, st, vt.
     void run(const QString& script);
     // Which of the blank-separated "key=value" pairs differ from the window: marks, counter,
     // x, y (the coordinate boxes, "-" when empty), enabled, frame (in the measuring area),
     // label (the frame display; \n, \r and _ for a line feed, a return and a blank),
     // position (the device's), slider, max, timer, played (on/off), gaps (FrameGap from 0),
-    // beeps, file (the name above the video, "-" for none).
+    // beeps, file (the name above the video, "-" for none), boxes (message boxes shown).
     QString differences(const QString& expected);
 
     int beeps = 0;
@@ -66,6 +68,10 @@ class Driver {
     QList<Message> messages;
 
   private:
+    // A generated video of n frames, a missing file or a file of text, by name.
+    QString file(const QString& what, const QString& name);
+    void drop(const QList<QUrl>& urls);
+
     std::unique_ptr<Form1> form_;
     QTemporaryDir dir_;
     std::optional<QString> nextChoice_;

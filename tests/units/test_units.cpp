@@ -1,5 +1,6 @@
 // The plain parts, case by case: number formats, conversions, raster and chart arithmetic,
 // command strings, the media service's units, frame codes, captions and the drawing surface.
+#include "app/command_line.h"
 #include "common/number_format.h"
 #include "common/palette.h"
 #include "graphs/chart_labels.h"
@@ -7,6 +8,7 @@
 #include "graphs/least_squares.h"
 #include "graphs/magnification.h"
 #include "graphs/time_series.h"
+#include "main_window/video_files.h"
 #include "main_window/video_folders.h"
 #include "measurement/conversion.h"
 #include "measurement/measurement_table.h"
@@ -163,6 +165,71 @@ class MeasurementTest : public QObject {
         QCOMPARE(video_folders::startFolder({}, QStringLiteral("/no/such"), home), home);
         QCOMPARE(video_folders::startFolder(file, {}, home), samples.path());
         QCOMPARE(video_folders::startFolder("/gone/x.avi", samples.path(), home), samples.path());
+    }
+    // The dialog's first filter takes every video that opens, named in any case; then the
+    // AVI files of old, then every file.
+    void dialogFilter_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("video");
+        for (const char* extension : {"avi", "mov", "mp4", "m4v", "3gp", "mkv", "webm", "mts",
+                                      "m2ts", "ts", "mpg", "mpeg", "wmv"}) {
+            QTest::newRow(extension) << QStringLiteral("IMG_0001.") + extension << true;
+            QTest::newRow(qPrintable(QString(extension).toUpper()))
+                << QStringLiteral("MVI_0001.") + QString(extension).toUpper() << true;
+        }
+        QTest::newRow("notes.txt") << "notes.txt" << false;
+        QTest::newRow("clip.mp4.part") << "clip.mp4.part" << false;
+    }
+    void dialogFilter() {
+        QFETCH(QString, name);
+        QFETCH(bool, video);
+        const QStringList parts = video_files::dialogFilter().split(u'|');
+        QCOMPARE(parts.size(), 6);
+        QVERIFY(parts[0].startsWith(QStringLiteral("ビデオファイル (*.avi *.mov *.mp4 ")));
+        QCOMPARE(parts.mid(2),
+                 QStringList({"AVIファイル (*.avi)", "*.avi", "すべてのファイル (*)", "*"}));
+        QCOMPARE(QDir::match(parts[1].split(u';'), name), video);
+        QCOMPARE(parts[0].contains(name.section(u'.', 1).toLower()), video);
+    }
+    // What is dropped onto the window: one local file, nothing else.
+    void drops() {
+        const QUrl file = QUrl::fromLocalFile(QStringLiteral("/videos/IMG_0001.MOV"));
+        QCOMPARE(video_files::singleLocalFile({file}), QStringLiteral("/videos/IMG_0001.MOV"));
+        QCOMPARE(video_files::singleLocalFile({file, file}), std::nullopt);
+        QCOMPARE(video_files::singleLocalFile({QUrl("https://example.org/IMG_0001.MOV")}),
+                 std::nullopt);
+        QCOMPARE(video_files::singleLocalFile({}), std::nullopt);
+    }
+    // The command line: a video to open (as "Open with" gives it), or usage, or version.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("says");
+        using A = app::CommandLine::Action;
+        const auto row = [](const char* name, QStringList arguments, A action, QString file,
+                            QString says) {
+            QTest::newRow(name) << arguments << int(action) << file << says;
+        };
+        row("nothing", {}, A::Run, "", "");
+        row("a file", {"授業/IMG_0001.MOV"}, A::Run, "授業/IMG_0001.MOV", "");
+        row("help", {"--help"}, A::Help, "", "使い方: ugoki [ビデオファイル]");
+        row("-h", {"clip.mp4", "-h"}, A::Help, "", "使い方");
+        row("version", {"--version"}, A::Version, "", "Ugoki " UGOKI_VERSION);
+        row("an unknown option", {"--fullscreen"}, A::Refuse, "", "--fullscreen");
+        row("after --", {"--", "-clip.mp4"}, A::Run, "-clip.mp4", "");
+        row("two files", {"a.mp4", "b.mp4"}, A::Refuse, "", "一度に一つ");
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, file);
+        QFETCH(QString, says);
+        const app::CommandLine line = app::readCommandLine(arguments);
+        QCOMPARE(int(line.action), action);
+        QCOMPARE(line.file, file);
+        QVERIFY2(line.message.contains(says), qPrintable(line.message));
+        QCOMPARE(line.exitCode(), action == int(app::CommandLine::Action::Refuse) ? 2 : 0);
     }
 };
 

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -75,6 +76,18 @@ class MainWindowTest : public QObject {
             "label=フレーム enabled=flipX,flipY marks=0 played=off timer=off x=- file=-");
         row("close with nothing open", "close", "beeps=1 label=フレーム");
         row("exit", "open 30; exit", "timer=off");
+        // A video named on the command line or dropped onto the window opens as if chosen.
+        row("a file given", "given 30",
+            "beeps=1 enabled=play,flipX,flipY timer=on max=30 "
+            "file=clip30.avi boxes=0");
+        row("a missing file given", "open 20; play; given missing gone.mp4",
+            "beeps=2 boxes=1 timer=off file=clip20.avi enabled=play,transfer,flipX,flipY "
+            "played=on");
+        row("a file refused", "given junk notes.mp4", "beeps=2 boxes=1 timer=off file=-");
+        row("a drop", "open 20; play; pause; transfer; mark 50 50; drop 30",
+            "marks=0 played=on max=30 file=clip30.avi enabled=play,transfer,flipX,flipY x=-");
+        row("two files dropped", "open 20; drop two", "beeps=2 max=20 file=clip20.avi");
+        row("a web address dropped", "open 20; drop url", "beeps=2 max=20 file=clip20.avi");
         // The transport and the step counter.
         row("net steps", "open 40; play; pause; rewind; step 2; back", "counter=1 position=1");
         row("back past frame 0", "open 40; play; pause; rewind; back 3", "counter=-3 position=0");
@@ -320,12 +333,20 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.HScroll1->value(), 60);
     }
 
-    // The dialog opens in the folder of the last file, with the AVI filter.
+    // The dialog opens in the folder of the last file, one given on the command line or
+    // dropped included; its first filter takes every video, the second AVI files.
     void theFileDialog() {
         d_->run("cancel");
-        QCOMPARE(d_->lastFilter(), QStringLiteral("AVIファイル (*.avi)|*.avi"));
+        QVERIFY(d_->lastFilter().endsWith(
+            QStringLiteral("*.wmv|AVIファイル (*.avi)|*.avi|すべてのファイル (*)|*")));
         d_->run("open 10; cancel");
         QCOMPARE(QDir(d_->lastStartFolder()), QDir(d_->folder()));
+        QTemporaryDir other;
+        for (const char* how : {"given", "drop"}) {
+            d_->run(QStringLiteral("%1 missing %2/%1.avi; cancel").arg(how, other.path()));
+            QCOMPARE(QDir(d_->lastStartFolder()), QDir(other.path()));
+            d_->run("open 10; cancel");
+        }
     }
 
     // Time counts a frame as 1/30 s: a video filmed at another rate (by its timestamps, or as
