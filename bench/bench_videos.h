@@ -12,14 +12,26 @@ namespace bench {
 // One generated video the service is measured on.
 struct BenchVideo {
     std::string name;     // as printed in the report
-    std::string fileName; // inside the video folder
+    std::string fileName; // inside the video folder; its extension gives the container
     videogen::VideoSettings settings;
-    bool longGop = false; // the GOP-250 targets apply
+    bool longGop = false; // the long-GOP targets apply
+    // The keyframe that the reverse steps and the user's steps back cross.
+    int crossedKeyframe() const { return settings.gop >= 250 ? 250 : 240; }
 };
 
-// 640x480 MJPEG; 1280x720 MPEG-4 Part 2 with B-frames and 1280x720 H.264 (when libx264 is
-// there), both GOP 250; 10 s each at 30 fps.
+// 640x480 MJPEG; 1280x720 MPEG-4 Part 2 with B-frames and 1280x720 H.264, both GOP 250,
+// 10 s each at 30 fps; then phone sizes in MP4: 1920x1080 HEVC at 30 fps, GOP 30 (10 s),
+// and 3840x2160 H.264 at 60 fps, GOP 60 (5 s). Those needing libx264 or libx265 only when
+// this FFmpeg has them.
 std::vector<BenchVideo> benchVideos();
+
+// The open-time row: a short 4K file (0.5 s) and a long one of about a gigabyte, the same
+// pictures over and over (a stream copy of the 5 s file, repeated). Written once, reused.
+struct OpenTimeFiles {
+    std::string shortFile;
+    std::string longFile;
+};
+std::string ensureOpenTimeFiles(const std::string& folder, bool rewrite, OpenTimeFiles& files);
 
 // Writes the video into `folder` unless a file of that name is already there.
 std::string ensureWritten(const BenchVideo& video, const std::string& folder, bool rewrite);

@@ -7,10 +7,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <numeric>
+#include <tuple>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -34,10 +38,13 @@ bool measureReferences(const std::string& path, const bench::BenchVideo& video,
         return false;
     }
     figures.floor = decoder.decodeAll();
-    const auto gopEnd = figures.floor.begin() + std::min<std::size_t>(250, figures.floor.size());
+    const auto gopEnd =
+        figures.floor.begin() +
+        std::min<std::size_t>(std::size_t(video.settings.gop), figures.floor.size());
     figures.gopMs = std::accumulate(figures.floor.begin(), gopEnd, 0.0);
+    figures.gop = video.settings.gop;
     // Every tenth reverse step of both runs of 100.
-    for (int from : {200, 251})
+    for (int from : {200, video.crossedKeyframe() + 1})
         for (int target = from - 1; target > from - 100; target -= 10)
             figures.naiveReverse.push_back(decoder.showNaive(target));
     for (int target : bench::coldSeekTargets(video.settings.frames))
@@ -46,14 +53,10 @@ bool measureReferences(const std::string& path, const bench::BenchVideo& video,
 }
 
 // The service runs in a process of its own so that its peak memory is its own.
-bench::ProbeResult measureService(const std::string& path, const bench::BenchVideo& video) {
+bench::ProbeResult runInChild(const QStringList& arguments) {
     QProcess probe;
     probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const auto& s = video.settings;
-    probe.start(QCoreApplication::applicationFilePath(),
-                {"--probe", QString::fromStdString(path),
-                 QString::number(s.width * double(s.sarNum) / s.sarDen), QString::number(s.height),
-                 QString::number(s.frames), QString::number(double(s.fpsNum) / s.fpsDen)});
+    probe.start(QCoreApplication::applicationFilePath(), arguments);
     probe.waitForFinished(-1);
     bench::ProbeResult result = bench::fromText(probe.readAllStandardOutput().toStdString());
     if (probe.exitStatus() != QProcess::NormalExit && result.error.empty())
@@ -61,14 +64,66 @@ bench::ProbeResult measureService(const std::string& path, const bench::BenchVid
     return result;
 }
 
+bench::ProbeResult measureService(const std::string& path, const bench::BenchVideo& video) {
+    const auto& s = video.settings;
+    return runInChild({"--probe", QString::fromStdString(path),
+                       QString::number(s.width * double(s.sarNum) / s.sarDen),
+                       QString::number(s.height), QString::number(s.frames),
+                       QString::number(double(s.fpsNum) / s.fpsDen),
+                       QString::number(video.crossedKeyframe())});
+}
+
 int runProbe(const QStringList& args) {
-    if (args.size() < 7)
+    bench::ProbeResult result;
+    if (args.size() >= 8 && args[1] == "--probe")
+        result = bench::probeService(args[2].toStdString(), args[5].toInt(),
+                                     QSizeF(args[3].toDouble(), args[4].toDouble()),
+                                     args[6].toDouble(), args[7].toInt());
+    else if (args.size() >= 3 && args[1] == "--open-probe")
+        result = bench::probeOpen(args[2].toStdString());
+    else
         return 2;
-    const bench::ProbeResult result =
-        bench::probeService(args[2].toStdString(), args[5].toInt(),
-                            QSizeF(args[3].toDouble(), args[4].toDouble()), args[6].toDouble());
     std::printf("%s", bench::toText(result).c_str());
     return 0;
+}
+
+// Empties the page cache, where this process may (as root): the file then comes from disk.
+bool dropPageCache() {
+    std::system("sync");
+    std::FILE* drop = std::fopen("/proc/sys/vm/drop_caches", "w");
+    if (!drop)
+        return false;
+    const bool dropped = std::fputs("3\n", drop) >= 0;
+    return std::fclose(drop) == 0 && dropped;
+}
+
+// Opening the short and the long 4K file, each in a fresh process: warm (after one open that
+// fills the page cache) and, where the page cache can be emptied, cold.
+bench::OpenFigures measureOpening(const bench::OpenTimeFiles& files) {
+    bench::OpenFigures figures;
+    const auto open = [](const std::string& path) {
+        return runInChild({"--open-probe", QString::fromStdString(path)});
+    };
+    for (const auto& [path, warm, cold, rss] :
+         {std::tuple{files.shortFile, &figures.shortWarm, &figures.shortCold, &figures.shortRss},
+          {files.longFile, &figures.longWarm, &figures.longCold, &figures.longRss}}) {
+        open(path);
+        for (int run = 0; run < 5; ++run) {
+            const bench::ProbeResult result = open(path);
+            warm->push_back(result.values.count("open") ? result.values.at("open") : INFINITY);
+            *rss = std::max(*rss,
+                            result.values.count("peak rss") ? result.values.at("peak rss") : 0.0);
+            if (!result.error.empty())
+                figures.error = result.error;
+        }
+        for (int run = 0; run < 3 && (figures.coldMeasured = dropPageCache()); ++run) {
+            const bench::ProbeResult result = open(path);
+            cold->push_back(result.values.count("open") ? result.values.at("open") : INFINITY);
+        }
+    }
+    figures.longBytes = QFileInfo(QString::fromStdString(files.longFile)).size();
+    figures.shortBytes = QFileInfo(QString::fromStdString(files.shortFile)).size();
+    return figures;
 }
 
 } // namespace
@@ -79,17 +134,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
     const QStringList args = app.arguments();
-    if (args.size() > 1 && args[1] == "--probe")
+    if (args.size() > 1 && args[1].endsWith("probe"))
         return runProbe(args);
 
     QString folder = QCoreApplication::applicationDirPath() + "/bench-videos";
     if (const auto at = args.indexOf("--videos"); at > 0 && at + 1 < args.size())
         folder = args[at + 1];
     const bool rewrite = args.contains("--rewrite");
+    // --only TEXT: the videos whose names hold TEXT ("open" for the open-time row).
+    const QString only = args.indexOf("--only") > 0 ? args.value(args.indexOf("--only") + 1) : "";
     QDir().mkpath(folder);
 
     int failures = 0;
     for (const bench::BenchVideo& video : bench::benchVideos()) {
+        if (!QString::fromStdString(video.name).contains(only))
+            continue;
         const std::string path = folder.toStdString() + "/" + video.fileName;
         say("writing " + video.fileName);
         if (const std::string problem = bench::ensureWritten(video, folder.toStdString(), rewrite);
@@ -112,6 +171,24 @@ int main(int argc, char** argv) {
         std::printf("%s", (bench::formatFigures(figures) + bench::formatTargets(checks)).c_str());
         std::fflush(stdout);
     }
+    if (!only.isEmpty() && only != "open") {
+        std::printf("\n%d target%s missed\n", failures, failures == 1 ? "" : "s");
+        return 0;
+    }
+    say("writing the open-time files");
+    bench::OpenTimeFiles files;
+    if (const std::string problem =
+            bench::ensureOpenTimeFiles(folder.toStdString(), rewrite, files);
+        !problem.empty()) {
+        say(problem);
+        return 1;
+    }
+    say("opening them");
+    const auto opening = measureOpening(files);
+    const auto checks = bench::checkOpenTargets(opening);
+    failures += static_cast<int>(
+        std::count_if(checks.begin(), checks.end(), [](const auto& c) { return !c.pass(); }));
+    std::printf("%s", (bench::formatOpening(opening) + bench::formatTargets(checks)).c_str());
     std::printf("\n%d target%s missed\n", failures, failures == 1 ? "" : "s");
     return 0;
 }

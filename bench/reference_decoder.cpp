@@ -36,6 +36,15 @@ std::string ReferenceDecoder::open(const std::string& path, QSize destination) {
     shown_ =
         QImage(fitted(QSizeF(decoder_.width() * aspect, decoder_.height()), destination).size(),
                QImage::Format_RGB32);
+    // What a naive service knows: where each keyframe leads.
+    const QRect code = codeBlock(QRect(0, 0, decoder_.width(), decoder_.height()));
+    for (std::int64_t timestamp : decoder_.keyframes()) {
+        if (!decoder_.seekToPacket(timestamp))
+            return "cannot seek in " + path;
+        const AVFrame* frame = decoder_.nextFrame();
+        if (frame)
+            keyframes_.emplace_back(timestamp, videogen::PlainDecoder::frameNumber(frame, code));
+    }
     return {};
 }
 
@@ -63,12 +72,12 @@ std::vector<double> ReferenceDecoder::decodeAll() {
 
 double ReferenceDecoder::showNaive(int target) {
     const auto start = Clock::now();
-    const auto& keyframes = decoder_.keyframes();
     const QRect code = codeBlock(QRect(0, 0, decoder_.width(), decoder_.height()));
-    auto key = std::upper_bound(keyframes.begin(), keyframes.end(), target);
+    auto key = std::upper_bound(keyframes_.begin(), keyframes_.end(), target,
+                                [](int t, const auto& k) { return t < k.second; });
     // Pictures displayed before a keyframe may be stored after it: then the one before.
-    while (key != keyframes.begin()) {
-        if (!decoder_.seekToPacket(*--key))
+    while (key != keyframes_.begin()) {
+        if (!decoder_.seekToPacket((--key)->first))
             return -1;
         while (const AVFrame* frame = decoder_.nextFrame()) {
             const int n = videogen::PlainDecoder::frameNumber(frame, code);

@@ -36,6 +36,8 @@ class ReferenceDecoder {
     void scale(const AVFrame* frame);
 
     videogen::PlainDecoder decoder_;
+    // Each keyframe's timestamp and the number of the first picture decoded from it.
+    std::vector<std::pair<std::int64_t, int>> keyframes_;
     SwsContext* sws_ = nullptr;
     QImage shown_;
 };

@@ -13,9 +13,10 @@ struct VideoFigures {
     std::string name;
     bool longGop = false;
     double fps = 30;
+    int gop = 250;
     ProbeResult service;
     std::vector<double> floor;        // decode + scale of each picture, in order
-    double gopMs = 0;                 // decode + scale of the first 250 pictures
+    double gopMs = 0;                 // decode + scale of the first GOP
     std::vector<double> naiveReverse; // a sample of the reverse steps, done naively
     std::vector<double> naiveSeek;    // a sample of the random seeks, done naively
 };
@@ -32,6 +33,18 @@ struct TargetCheck {
 std::vector<TargetCheck> checkTargets(const VideoFigures& figures);
 
 std::string formatFigures(const VideoFigures& figures);
+
+// Opening a short and a long file of the same 4K pictures: open times in ms (warm, and cold
+// when the page cache could be emptied) and peak memory in MB.
+struct OpenFigures {
+    std::vector<double> shortWarm, longWarm, shortCold, longCold;
+    double shortRss = 0, longRss = 0;
+    long long shortBytes = 0, longBytes = 0;
+    bool coldMeasured = false;
+    std::string error;
+};
+std::vector<TargetCheck> checkOpenTargets(const OpenFigures& figures);
+std::string formatOpening(const OpenFigures& figures);
 std::string formatTargets(const std::vector<TargetCheck>& checks);
 
 } // namespace bench

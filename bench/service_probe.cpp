@@ -108,6 +108,9 @@ class Probe {
     }
 
     void locate(QSizeF shape) { displayed_ = fitted(shape, video_.size()); }
+    int length() { return media::readNumericReply(status(media::statusLengthCommand())); }
+    // Waits for the picture now due, painting it.
+    void paint() { send(media::updateCommand(target_.hDC())); }
 
     void series(const std::string& name, const std::string& command, int from, int count,
                 int direction) {
@@ -134,14 +137,14 @@ class Probe {
         }
     }
 
-    // A user pressing step-back every 150 ms, from 30 frames past the keyframe at 250.
-    void reverseAtUserPace() {
-        timed(media::seekCommand(280), 280);
+    // A user pressing step-back every 150 ms, from up to 30 frames past a keyframe, 45 times.
+    void reverseAtUserPace(int from) {
+        timed(media::seekCommand(from), from);
         idle(300);
         auto& samples = result_.series["reverse at pace"];
         for (int i = 1; i <= 45; ++i) {
             const auto pressed = Clock::now();
-            samples.push_back(timed(media::stepReverseCommand(), 280 - i));
+            samples.push_back(timed(media::stepReverseCommand(), from - i));
             idle(std::max(0, 150 - static_cast<int>(msSince(pressed))));
         }
     }
@@ -210,7 +213,8 @@ std::vector<int> coldSeekTargets(int frames) {
     return some;
 }
 
-ProbeResult probeService(const std::string& path, int frames, QSizeF shape, double fps) {
+ProbeResult probeService(const std::string& path, int frames, QSizeF shape, double fps,
+                         int keyframe) {
     ProbeResult result;
     {
         Probe probe(result);
@@ -222,14 +226,33 @@ ProbeResult probeService(const std::string& path, int frames, QSizeF shape, doub
         probe.reopen();
         probe.series("forward", media::stepCommand(), 0, 100, +1);
         probe.reopen();
-        probe.series("reverse from 200", media::stepReverseCommand(), 200, 100, -1);
+        probe.series("reverse within", media::stepReverseCommand(), 200, 100, -1);
         probe.reopen();
-        probe.series("reverse from 251", media::stepReverseCommand(), 251, 100, -1);
+        probe.series("reverse across", media::stepReverseCommand(), keyframe + 1, 100, -1);
         probe.reopen();
-        probe.reverseAtUserPace();
+        probe.reverseAtUserPace(std::min(keyframe + 30, frames - 1));
         probe.reopen();
         probe.playback(fps);
         probe.finish();
+    }
+    result.values["peak rss"] = peakRssMb();
+    return result;
+}
+
+ProbeResult probeOpen(const std::string& path) {
+    ProbeResult result;
+    {
+        Probe probe(result);
+        if (!probe.open(path))
+            return result;
+        const int middle = probe.length() / 2;
+        probe.send(media::seekCommand(middle));
+        probe.paint();
+        for (int i = 0; i < 20; ++i) {
+            probe.send(media::stepCommand());
+            probe.paint();
+        }
+        probe.send(media::closeCommand());
     }
     result.values["peak rss"] = peakRssMb();
     return result;

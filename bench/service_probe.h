@@ -17,8 +17,13 @@ struct ProbeResult {
 
 // Drives the media service through the command channel the main window uses, on a video
 // area and a measuring area of the main window's sizes. `shape` is the picture's display
-// shape, to find the frame number in what update paints. Needs a QApplication.
-ProbeResult probeService(const std::string& path, int frames, QSizeF shape, double fps);
+// shape, to find the frame number in what update paints; `keyframe` is the one the steps
+// back cross. Needs a QApplication.
+ProbeResult probeService(const std::string& path, int frames, QSizeF shape, double fps,
+                         int keyframe);
+// Opens the file as the main window does, shows its first picture, then a picture in the
+// middle and the 20 after it: "open" and the peak memory.
+ProbeResult probeOpen(const std::string& path);
 
 // The 50 frames the random seeks go to, the same in every run.
 std::vector<int> seekTargets(int frames);
