@@ -66,6 +66,9 @@ void Form1::clearForOpen() {
 void Form1::openChosenFile(const QString& path) {
     lastChosenFile_ = path;
 
+    // A file read through as it opens keeps the windows painted meanwhile: the position
+    // timer waits, not to ask a device that is not there yet. It starts again below.
+    Timer1->stop();
     std::string reply;
     Module1::SendMciCommand(media::closeCommand(), reply);
     const std::int32_t opened = Module1::SendMciCommand(

@@ -4,23 +4,29 @@
 #include "media/mci_commands.h"
 #include "media/service/decode_worker.h"
 #include "media/service/error_codes.h"
+#include "media/service/index_building.h"
 #include "support/media_stage.h"
 #include "support/reference_pictures.h"
 #include "support/support.h"
 #include "toolkit/dialogs.h"
 #include "videogen/plain_decoder.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QtTest>
 #include <atomic>
 #include <map>
 #include <numeric>
 #include <set>
+#include <thread>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -610,13 +616,90 @@ class MediaTest : public QObject {
         QCOMPARE(wrong, 1);
     }
 
+    // Playback that falls behind skips the pictures no other refers to; none of the pictures
+    // standing in for them is kept, so every frame shows its own picture afterwards.
+    void playbackCatchingUp_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"h264.avi", "h264-cut-vfr.mp4", "hevc-portrait.mov"})
+            if (walks_.count(name))
+                QTest::newRow(name) << QString(name);
+    }
+    void playbackCatchingUp() {
+        QFETCH(QString, name);
+        const Walk& walk = walks_.at(name);
+        const QRect shown = walk.displayed();
+        struct Behind {
+            Behind() {
+                workerSeams().behind = [] { return true; };
+            }
+            ~Behind() { workerSeams() = {}; }
+        };
+        Stage stage;
+        int paused = 0;
+        {
+            const Behind behind;
+            QCOMPARE(stage.open(path(name)).code, 0);
+            send(media::playCommand());
+            QTRY_VERIFY(stage.position() > walk.length() / 2);
+            send(media::pauseCommand());
+            paused = stage.position();
+            QCOMPARE(stage.shownFrame(shown), walk.code(paused));
+        }
+        // The decoder had pictures on their way, some of them skipped.
+        for (int n = paused + 1; n < std::min(paused + 4, walk.length()); ++n) {
+            send(media::stepCommand());
+            QCOMPARE(stage.shownFrame(shown), walk.code(n));
+        }
+        for (int n = walk.length() - 1; n >= 0; n -= 3) {
+            send(media::seekCommand(n));
+            QCOMPARE(stage.shownFrame(shown), walk.code(n));
+        }
+        send(media::seekCommand(0));
+        for (int n = 1; n < walk.length(); ++n) {
+            send(media::stepCommand());
+            QCOMPARE(stage.shownFrame(shown), walk.code(n));
+        }
+    }
+
+    // A file read through as it opens (no index in a transport stream) keeps the windows
+    // painted; after half a second a dialog shows how far it got, and cancelling it refuses
+    // the file with its own reason.
+    void aLongReadShowsItsProgress() {
+        const std::string stream = path("h264.mts");
+        if (!walks_.count("h264.mts"))
+            QSKIP("no H.264 encoder here");
+        std::atomic<bool> seen = false;
+        QString label;
+        QTimer look;
+        connect(&look, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+                label = dialog->labelText();
+                seen = true;
+                dialog->findChild<QPushButton*>()->click();
+            }
+        });
+        look.start(20);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        readingSeam() = [&] {
+            while (!seen && std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::yield();
+        };
+        Stage stage;
+        const mediatest::Reply refused = stage.open(stream);
+        readingSeam() = nullptr;
+        QCOMPARE(label, QStringLiteral("映像を読み込んでいます…"));
+        QCOMPARE(refused.code, kErrCancelled);
+        QCOMPARE(refused.text, std::string(errorMessage(kErrCancelled)));
+        QCOMPARE(stage.open(stream).code, 0);
+    }
+
     // A picture the worker cannot scale is given up: it does not decode the same pictures
     // again and again while the user pauses.
     void anUnscalablePictureIsGivenUp() {
         std::atomic<int> idle = 0;
         struct Planted {
             explicit Planted(std::atomic<int>& idle) {
-                workerSeams() = {[] { return true; }, [&idle] { ++idle; }};
+                workerSeams() = {[] { return true; }, [&idle] { ++idle; }, nullptr};
             }
             ~Planted() { workerSeams() = {}; }
         };

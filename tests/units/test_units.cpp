@@ -23,9 +23,12 @@
 #include "media/service/picture_fit.h"
 #include "media/service/picture_numbering.h"
 #include "media/service/picture_pool.h"
+#include "media/service/picture_shrink.h"
 #include "media/service/playback_clock.h"
+#include "media/service/video_decoder.h"
 #include "support/support.h"
 #include "toolkit/activation.h"
+#include "toolkit/background_work.h"
 #include "toolkit/caption_label.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/fonts.h"
@@ -37,15 +40,20 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
 #include <limits>
 #include <set>
+#include <thread>
 
 extern "C" {
 #include <libavutil/display.h>
+#include <libavutil/frame.h>
 }
 
 using common::QBColor;
@@ -730,6 +738,60 @@ class ServiceUnitsTest : public QObject {
         QCOMPARE(runs.keptUpFrom(5), 6);
         QCOMPARE(runs.keptDownFrom(7), 8);
         QCOMPARE(runs.keptUpFrom(7), 6);
+        // Two GOPs and a few pictures more, 64 at least, within the ceiling.
+        for (const auto& [gop, most, budget] :
+             {std::tuple{250, 400, 400}, {60, 1000, 136}, {30, 1000, 76}, {1, 1000, 64}})
+            QCOMPARE(FrameCache::budgetFor(1, gop, std::size_t(most)), std::size_t(budget));
+    }
+    // Decoding threads: a core left to the windows, two at least, eight at most, fewer for
+    // pictures whose memory would add up (4K: 12.4 MB a picture in 8 bits, twice in 10).
+    void decodingThreadCounts() {
+        constexpr std::size_t k4K = 3840 * 2160 * 3 / 2, kHd = 1920 * 1080 * 3 / 2;
+        for (const auto& [cores, bytes, threads] : {std::tuple{1, kHd, 2},
+                                                    {2, kHd, 2},
+                                                    {4, kHd, 3},
+                                                    {8, kHd, 7},
+                                                    {64, kHd, 8},
+                                                    {8, k4K, 4},
+                                                    {8, 2 * k4K, 2},
+                                                    {2, k4K, 2},
+                                                    {8, std::size_t(0), 7}})
+            QCOMPARE(decodingThreads(cores, bytes), threads);
+    }
+    // A picture many times larger than shown is first averaged over blocks of 2, 4 or 8
+    // samples a side, leaving at least twice the shown size, when its planes divide.
+    void pictureShrink() {
+        for (const auto& [format, w, h, factor] : {std::tuple{AV_PIX_FMT_YUV420P, 3840, 2160, 4},
+                                                   {AV_PIX_FMT_YUV420P, 1920, 1080, 2},
+                                                   {AV_PIX_FMT_YUV420P10LE, 3840, 2160, 4},
+                                                   {AV_PIX_FMT_YUVJ422P, 640, 480, 1},
+                                                   {AV_PIX_FMT_YUV420P, 5120, 2880, 8},
+                                                   {AV_PIX_FMT_YUV420P, 1366, 768, 1},
+                                                   {AV_PIX_FMT_RGB24, 3840, 2160, 1},
+                                                   {AV_PIX_FMT_NV12, 3840, 2160, 1}})
+            QCOMPARE(PictureShrink::factorFor(format, w, h, 320, 180), factor);
+        // Each output sample is its block's rounded mean, in every plane.
+        AVFrame* frame = av_frame_alloc();
+        frame->format = AV_PIX_FMT_YUV420P10LE;
+        frame->width = 16;
+        frame->height = 8;
+        QVERIFY(av_frame_get_buffer(frame, 0) >= 0);
+        for (int p = 0; p < 3; ++p)
+            for (int y = 0; y < (p ? 4 : 8); ++y)
+                for (int x = 0; x < (p ? 8 : 16); ++x)
+                    reinterpret_cast<std::uint16_t*>(frame->data[p] + y * frame->linesize[p])[x] =
+                        std::uint16_t(100 * p + 4 * x + y);
+        PictureShrink shrink;
+        shrink.shrink(frame, 2);
+        QCOMPARE(QSize(shrink.width(), shrink.height()), QSize(8, 4));
+        const auto at = [&](int p, int x, int y) {
+            return reinterpret_cast<const std::uint16_t*>(shrink.planes()[p] +
+                                                          y * shrink.strides()[p])[x];
+        };
+        QCOMPARE(at(0, 0, 0), 3);   // 0 1 4 5: 2.5 rounds up
+        QCOMPARE(at(0, 7, 3), 65);  // 62 66 63 67
+        QCOMPARE(at(2, 3, 1), 229); // 226 230 227 231
+        av_frame_free(&frame);
     }
     void pictureFit() {
         QCOMPARE(fittedRect(QSizeF(720.0 * 16 / 11, 576), QSize(320, 240)), QRect(0, 32, 320, 176));
@@ -911,6 +973,41 @@ class ToolkitTest : public QObject {
         b->drawCircle(60, 20, 3, QBColor(0));
         QCOMPARE(b->pixelColor(60, 20), QBColor(15));
         QCOMPARE(b->pixelColor(63, 20), QBColor(0));
+    }
+    // Work done on a thread of its own: the windows are still painted meanwhile; after half a
+    // second a modal dialog shows how far it got, and cancelling tells the work so.
+    void backgroundWork() {
+        int painted = 0;
+        QTimer paint;
+        connect(&paint, &QTimer::timeout, [&] { ++painted; });
+        paint.start(5);
+        std::atomic<bool> quick = false;
+        runInBackground([&] { quick = true; }, [] { return -1; }, [] {}, "…", nullptr);
+        QVERIFY(quick && !QApplication::activeModalWidget());
+        QString label;
+        int value = -1;
+        std::atomic<bool> cancelled = false;
+        QTimer look;
+        connect(&look, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+                label = dialog->labelText();
+                value = dialog->value();
+                dialog->findChild<QPushButton*>()->click();
+            }
+        });
+        look.start(20);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        runInBackground(
+            [&] {
+                while (!cancelled && std::chrono::steady_clock::now() < giveUp)
+                    std::this_thread::yield();
+            },
+            [] { return 400; }, [&] { cancelled = true; },
+            QStringLiteral("映像を読み込んでいます…"), nullptr);
+        QVERIFY(cancelled);
+        QCOMPARE(label, QStringLiteral("映像を読み込んでいます…"));
+        QCOMPARE(value, 400);
+        QVERIFY(painted > 10); // half a second of the UI thread's timers went on
     }
     // Text lands with its top-left corner at the current position, which moves a line on.
     void text() {

@@ -15,7 +15,8 @@ namespace {
 
 using Clock = PlaybackClock::Clock;
 
-// Decoded pictures are kept at display size, so two GOPs of 250 pictures at 320 x 180 fit.
+// Decoded pictures are kept at display size, so two GOPs of 250 pictures at 320 x 180 fit;
+// shorter GOPs take less (a 4K phone video's decoder needs the memory).
 constexpr std::size_t kCacheBudget = 112u * 1024u * 1024u;
 // After a seek only the pictures just before the target are scaled and kept; the rest of
 // the GOP behind it is filled in when the user pauses.
@@ -27,18 +28,20 @@ constexpr int kAhead = 2;
 constexpr auto kGrace = std::chrono::milliseconds(40);
 // While playing, a late picture is still shown when nothing was shown for this long.
 constexpr auto kLongestFreeze = std::chrono::milliseconds(250);
+// What handing a picture to the window takes, kept free within a frame period's lateness.
+constexpr auto kHandOver = std::chrono::milliseconds(4);
 
 } // namespace
 
 DecodeWorker::DecodeWorker(std::unique_ptr<VideoDecoder> decoder, QSize destination,
                            Present present)
     : source_(std::move(decoder)), length_(std::max<std::int64_t>(source_.index().length(), 1)),
-      shape_(source_.decoder().displaySize()), transform_(source_.decoder().transform()),
-      fps_(source_.decoder().framesPerSecond()), present_(std::move(present)),
-      cache_(kCacheBudget) {
+      naturalSize_(destination), shape_(source_.decoder().displaySize()),
+      transform_(source_.decoder().transform()), fps_(source_.decoder().framesPerSecond()),
+      present_(std::move(present)), cache_(kCacheBudget) {
     request_.generation = 1;
     request_.lazy = true;
-    prepareDestination(request_, destination);
+    prepareDestination(request_, destination, false); // the file's own size: seldom shown
     request_.issued = Clock::now();
     thread_ = std::thread([this] { run(); });
 }
@@ -72,6 +75,7 @@ bool DecodeWorker::playing() const {
 }
 
 void DecodeWorker::show(std::int64_t slot, bool stepBack) {
+    ShownPicture atHand;
     {
         std::lock_guard lock(mutex_);
         Request request = request_;
@@ -80,8 +84,24 @@ void DecodeWorker::show(std::int64_t slot, bool stepBack) {
         request.stepBack = stepBack;
         request.lazy = false;
         issue(request);
+        // A picture already made is shown at once, whatever the worker is busy decoding.
+        QImage kept;
+        {
+            std::lock_guard cacheLock(cacheMutex_);
+            if (request.pool == pool_)
+                if (const QImage* found = cache_.find(source_.index().rankAtSlot(request.slot)))
+                    kept = *found;
+        }
+        if (!kept.isNull()) {
+            atHand = {request.generation, request.slot,
+                      composedFrame(kept, shape_, request.destination)};
+            shown_ = atHand;
+            servedAhead_ = request.generation;
+        }
     }
     changed_.notify_all();
+    if (atHand.generation != 0 && present_)
+        present_(atHand);
 }
 
 void DecodeWorker::play() {
@@ -118,7 +138,7 @@ void DecodeWorker::setDestination(QSize destination) {
         Request request = request_;
         if (request_.mode == Mode::Play && shown_.generation == request_.generation)
             request.slot = shown_.slot;
-        prepareDestination(request, destination);
+        prepareDestination(request, destination, true);
         request.lazy = request_.mode == Mode::Show;
         issue(request);
     }
@@ -141,17 +161,28 @@ ShownPicture DecodeWorker::waitForPicture() {
 void DecodeWorker::run() {
     while (true) {
         Request request;
+        bool servedAhead = false;
         {
             std::lock_guard lock(mutex_);
             if (quit_)
                 return;
             request = request_;
+            servedAhead = servedAhead_ == request.generation;
+        }
+        if (servedAhead && served_ != request.generation) { // shown from the cache already
+            anchor_ = source_.index().rankAtSlot(request.slot);
+            served_ = request.generation;
         }
         if (request.destination != cacheDestination_ || request.pool != pool_)
             applyDestination(request);
         if (request.mode == Mode::Play) {
             servePlay(request);
             continue;
+        }
+        if (skippedSome_) { // pictures were left out: no stand-in for them may be kept
+            catchUp(false);
+            skippedSome_ = false;
+            source_.forget();
         }
         const bool waitingOut = request.lazy && Clock::now() < request.issued + kGrace;
         if (served_ != request.generation && !waitingOut) {
@@ -176,22 +207,38 @@ void DecodeWorker::run() {
     }
 }
 
-void DecodeWorker::prepareDestination(Request& request, QSize destination) {
+void DecodeWorker::prepareDestination(Request& request, QSize destination, bool warmUp) {
     request.destination = destination;
     const QSize size = fittedRect(shape_, destination).size();
     // Scaled as stored, then turned upright.
     request.scaler = std::make_shared<PictureScaler>(storedSizeFor(size, transform_));
-    if (const AVFrame* first = source_.decoder().firstPicture())
-        request.scaler->prepare(first->width, first->height, first->format);
+    const VideoDecoder::Geometry pictures = source_.decoder().geometry();
+    request.scaler->prepare(pictures.width, pictures.height, pictures.format);
+    // A scaler's first picture costs more than the others: that one falls here, not on a step.
+    // (The worker lets go of the first picture only while holding the lock, as callers do.)
+    if (const AVFrame* first = source_.decoder().firstPicture(); first && warmUp) {
+        QImage scratch(request.scaler->size(), QImage::Format_RGB32);
+        request.scaler->scale(first, scratch);
+    }
     // Room for the cache and the few pictures on their way to the window.
-    request.pool = PicturePool::create(size, kCacheBudget + 8u * 1024u * 1024u);
+    request.pool = PicturePool::create(size, cacheBudget(size) + 8u * 1024u * 1024u);
     request.pool->prepare();
 }
 
+std::size_t DecodeWorker::cacheBudget(QSize picture) const {
+    const std::size_t bytes =
+        static_cast<std::size_t>(picture.width()) * static_cast<std::size_t>(picture.height()) * 4u;
+    return FrameCache::budgetFor(bytes, source_.index().longestGop(), kCacheBudget);
+}
+
 void DecodeWorker::applyDestination(const Request& request) {
-    cache_.clear();
-    cacheDestination_ = request.destination;
-    pool_ = request.pool;
+    {
+        std::lock_guard lock(cacheMutex_);
+        cache_ =
+            FrameCache(cacheBudget(transformedShape(request.scaler->size(), transform_).toSize()));
+        cacheDestination_ = request.destination;
+        pool_ = request.pool;
+    }
     scaler_ = request.scaler;
     pictureSize_ = transformedShape(scaler_->size(), transform_).toSize();
     if (!transform_.isIdentity())
@@ -222,8 +269,10 @@ QImage DecodeWorker::scaledPicture(const AVFrame* frame) {
 }
 
 void DecodeWorker::keep(int rank, const QImage& picture) {
-    if (!picture.isNull())
-        cache_.insert(rank, picture, anchor_);
+    if (picture.isNull())
+        return;
+    std::lock_guard lock(cacheMutex_);
+    cache_.insert(rank, picture, anchor_);
 }
 
 void DecodeWorker::publish(const Request& request, std::int64_t slot, const QImage& picture) {
@@ -231,6 +280,9 @@ void DecodeWorker::publish(const Request& request, std::int64_t slot, const QIma
                        composedFrame(picture, shape_, request.destination)};
     {
         std::lock_guard lock(mutex_);
+        // The caller may have shown a newer request's picture from the cache meanwhile.
+        if (shown.generation < shown_.generation)
+            return;
         shown_ = shown;
     }
     presentedSlot_ = slot;
@@ -257,8 +309,12 @@ void DecodeWorker::serveShow(const Request& request) {
         return;
     }
     if (rank == 0 && source_.decoder().firstPicture()) {
-        // Shown at every open and every change of size: no need to decode it again.
+        // Shown at every open: no need to decode it again.
         const QImage first = scaledPicture(source_.decoder().firstPicture());
+        if (request.destination != naturalSize_) { // the size the window opened at
+            std::lock_guard lock(mutex_);
+            source_.decoder().letGoOfFirstPicture();
+        }
         keep(0, first);
         publish(request, request.slot, first);
         served_ = request.generation;
@@ -297,19 +353,15 @@ void DecodeWorker::servePlay(const Request& request) {
         if (shown_.generation == request.generation)
             shownSlot = shown_.slot;
     }
-    const auto now = Clock::now();
-    std::int64_t due = std::min(clock_->dueSlot(now), length_ - 1);
-    if (due == shownSlot) {
-        if (due >= length_ - 1) {
-            finishPlaying(request, length_);
-            return;
-        }
-        std::unique_lock lock(mutex_);
-        changed_.wait_until(lock, clock_->dueTime(due + 1),
-                            [&] { return quit_ || request_.generation != request.generation; });
+    const std::int64_t due = std::min(clock_->dueSlot(Clock::now()), length_ - 1);
+    // The position due, or once that is shown the one after it, made ready ahead of its
+    // time: a picture that takes nearly a frame period to decode is still shown on time.
+    std::int64_t next = shownSlot >= due ? shownSlot + 1 : due;
+    if (next > length_ - 1) {
+        finishPlaying(request, length_);
         return;
     }
-    const int rank = source_.index().rankAtSlot(due);
+    int rank = source_.index().rankAtSlot(next);
     anchor_ = rank;
     QImage picture;
     if (const QImage* kept = cache_.find(rank)) {
@@ -320,18 +372,44 @@ void DecodeWorker::servePlay(const Request& request) {
             finishPlaying(request, shownSlot >= 0 ? shownSlot : request.slot);
             return;
         }
-        if (decoded->rank < rank)
-            return; // behind the clock: dropped without scaling
+        const std::int64_t decodedSlot = source_.index().slotOfRank(decoded->rank);
+        // More than a frame late: pictures no other refers to are skipped until playback
+        // has caught up; the older ones are dropped without scaling.
+        const bool behind = Clock::now() + kHandOver >= clock_->dueTime(decodedSlot + 1) ||
+                            (workerSeams().behind && workerSeams().behind());
+        catchUp(behind);
+        if (decoded->standIn && skippedSome_)
+            return; // one that was skipped
+        if (decoded->rank < rank) {
+            if (behind)
+                return;
+            next = decodedSlot; // late, but by less than a frame: still shown
+            rank = decoded->rank;
+        }
         picture = scaledPicture(decoded->frame);
         keep(decoded->rank, picture);
     }
+    if (Clock::now() < clock_->dueTime(next)) {
+        std::unique_lock lock(mutex_);
+        if (changed_.wait_until(lock, clock_->dueTime(next),
+                                [&] { return quit_ || request_.generation != request.generation; }))
+            return; // something else is asked for now; the picture stays in the cache
+    }
     // A picture more than a frame late is dropped, unless the window would freeze.
-    const bool late = Clock::now() >= clock_->dueTime(due + 1);
+    const bool late = Clock::now() + kHandOver >= clock_->dueTime(next + 1);
     if (late && shownSlot >= 0 && Clock::now() - clock_->dueTime(shownSlot) < kLongestFreeze)
         return;
-    publish(request, due, picture);
-    if (due >= length_ - 1)
+    publish(request, next, picture);
+    if (next >= length_ - 1)
         finishPlaying(request, length_); // played through: the end position
+}
+
+void DecodeWorker::catchUp(bool behind) {
+    if (behind == catchingUp_ || !source_.decoder().canSkip())
+        return;
+    catchingUp_ = behind;
+    skippedSome_ = skippedSome_ || behind;
+    source_.decoder().skipUnreferenced(behind);
 }
 
 void DecodeWorker::finishPlaying(const Request& request, std::int64_t slot) {
@@ -408,7 +486,12 @@ bool DecodeWorker::keepOrGiveUp(int rank, const AVFrame* frame, int shown) {
     const QImage scaled = scaledPicture(frame);
     // A picture that cannot be scaled, or that the full cache will not take, would be
     // decoded again and again: filling stops here until the user moves.
-    if (scaled.isNull() || !cache_.insert(rank, scaled, anchor_)) {
+    bool kept = false;
+    if (!scaled.isNull()) {
+        std::lock_guard lock(cacheMutex_);
+        kept = cache_.insert(rank, scaled, anchor_);
+    }
+    if (!kept) {
         idleBlockedAt_ = shown;
         return false;
     }

@@ -19,10 +19,12 @@
 namespace media::service {
 
 // Seams for tests, set while no device is open: a fault planted in the scaling of pictures,
-// and word (on the worker's thread) that a worker has nothing left to do.
+// word (on the worker's thread) that a worker has nothing left to do, and a playback that
+// is always behind its clock.
 struct WorkerSeams {
     std::function<bool()> scalingFails;
     std::function<void()> idle;
+    std::function<bool()> behind;
 };
 WorkerSeams& workerSeams();
 
@@ -96,13 +98,18 @@ class DecodeWorker {
     void keep(int rank, const QImage& picture);
     void publish(const Request& request, std::int64_t slot, const QImage& picture);
     void applyDestination(const Request& request);
-    // The scaler and the picture memory for a destination, set up ahead of use.
-    void prepareDestination(Request& request, QSize destination);
+    // The scaler and the picture memory for a destination, set up ahead of use, the scaler
+    // warmed up on the first picture when asked. Called with the lock held, or before the
+    // worker runs.
+    void prepareDestination(Request& request, QSize destination, bool warmUp);
+    std::size_t cacheBudget(QSize picture) const;
     void issue(Request& request);
     void finishPlaying(const Request& request, std::int64_t slot);
+    void catchUp(bool behind);
 
     PictureSource source_;
     const std::int64_t length_;
+    const QSize naturalSize_;
     const QSizeF shape_;
     const DisplayTransform transform_;
     const double fps_;
@@ -112,15 +119,19 @@ class DecodeWorker {
     std::condition_variable changed_;
     Request request_;
     ShownPicture shown_;
+    std::uint64_t servedAhead_ = 0; // a request the caller answered from the cache
     std::atomic<std::int64_t> presentedSlot_{0};
     bool quit_ = false;
 
-    // Worker thread only.
+    // Written by the worker only, holding cacheMutex_; the callers' thread reads them under it.
+    mutable std::mutex cacheMutex_;
     FrameCache cache_;
+    std::shared_ptr<PicturePool> pool_;
+
+    // Worker thread only.
     QSize cacheDestination_;
     QSize pictureSize_;
     QImage stored_; // a picture as stored, before it is turned upright
-    std::shared_ptr<PicturePool> pool_;
     std::shared_ptr<PictureScaler> scaler_;
     std::uint64_t served_ = 0;
     int anchor_ = 0;
@@ -128,6 +139,10 @@ class DecodeWorker {
     int idleBlockedAt_ = -1; // the shown rank for which filling made no progress
     std::unique_ptr<PlaybackClock> clock_;
     std::uint64_t clockGeneration_ = 0;
+    // Playback fell behind and skips pictures no other refers to; the pictures standing in
+    // for them are not kept, and the decoder's place is forgotten once playing stops.
+    bool catchingUp_ = false;
+    bool skippedSome_ = false;
 
     std::thread thread_;
 };

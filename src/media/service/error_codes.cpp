@@ -36,6 +36,8 @@ const char* errorMessage(std::int32_t code) {
         return "メモリが足りないため、映像を扱えません。";
     case kErrCannotRead:
         return "ファイルを読み取れません。";
+    case kErrCancelled:
+        return "映像の読み込みを取りやめました。";
     default:
         return "不明なエラーが発生しました。";
     }

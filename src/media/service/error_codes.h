@@ -21,6 +21,7 @@ inline constexpr std::int32_t kErrBadDeviceContext = 268;
 inline constexpr std::int32_t kErrOutOfRange = 269;
 inline constexpr std::int32_t kErrOutOfMemory = 270;
 inline constexpr std::int32_t kErrCannotRead = 271;
+inline constexpr std::int32_t kErrCancelled = 272;
 
 // The Japanese text for a code (UTF-8); a general text for codes not listed above.
 const char* errorMessage(std::int32_t code);

@@ -4,6 +4,11 @@
 
 namespace media::service {
 
+std::size_t FrameCache::budgetFor(std::size_t pictureBytes, int longestGop, std::size_t most) {
+    const std::size_t pictures = std::max<std::size_t>(64, 2 * std::size_t(longestGop) + 16);
+    return std::min(most, pictures * pictureBytes);
+}
+
 namespace {
 std::size_t bytesOf(const QImage& picture) {
     return static_cast<std::size_t>(picture.sizeInBytes());

@@ -13,6 +13,10 @@ class FrameCache {
   public:
     explicit FrameCache(std::size_t budgetBytes) : budget_(budgetBytes) {}
 
+    // Enough for two of the longest GOPs around the picture shown and a few more (64
+    // pictures at least), at most `most` bytes: a short GOP needs no more.
+    static std::size_t budgetFor(std::size_t pictureBytes, int longestGop, std::size_t most);
+
     void clear();
     const QImage* find(int rank) const;
     bool contains(int rank) const { return pictures_.count(rank) != 0; }

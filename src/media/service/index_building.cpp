@@ -99,14 +99,30 @@ struct Scan {
     bool everyPictureTimed = true;
 };
 
-// One pass over the packets, for containers without an index of every packet.
-bool scanPackets(AVFormatContext* format, int streamIndex, bool avi, Scan& scan) {
+// One pass over the packets, for containers without an index of every packet; false when
+// given up.
+bool scanPackets(AVFormatContext* format, int streamIndex, bool avi, Scan& scan,
+                 std::uint64_t fileSize, ReadingProgress* progress) {
     AVStream* stream = format->streams[streamIndex];
     FieldPairing fields(stream->codecpar);
     AVPacket* packet = av_packet_alloc();
     if (!packet)
         return false;
-    while (av_read_frame(format, packet) >= 0) {
+    while (true) {
+        if (readingSeam())
+            readingSeam()();
+        if (av_read_frame(format, packet) < 0)
+            break;
+        if (progress) {
+            if (progress->cancelled) {
+                av_packet_free(&packet);
+                return false;
+            }
+            if (fileSize > 0 && format->pb)
+                progress->permille = int(std::min<std::uint64_t>(
+                    1000, std::uint64_t(std::max<std::int64_t>(avio_tell(format->pb), 0)) * 1000 /
+                              fileSize));
+        }
         if (packet->stream_index == streamIndex && packet->size > 0) {
             const std::int64_t ts = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
             const std::int64_t seekTo =
@@ -151,6 +167,11 @@ void rewind(AVFormatContext* format, int stream, const FrameIndex& index) {
 }
 
 } // namespace
+
+std::function<void()>& readingSeam() {
+    static std::function<void()> seam;
+    return seam;
+}
 
 std::vector<FrameIndex::Packet> copyAviIndex(const AVStream* stream) {
     std::vector<FrameIndex::Packet> packets;
@@ -214,7 +235,7 @@ bool hasMovieFragments(const std::string& path) {
 }
 
 BuiltIndex buildFrameIndex(AVFormatContext* format, int streamIndex, const std::string& path,
-                           std::vector<FrameIndex::Packet> aviIndex) {
+                           std::vector<FrameIndex::Packet> aviIndex, ReadingProgress* progress) {
     BuiltIndex built;
     AVStream* stream = format->streams[streamIndex];
     const bool avi = std::strcmp(format->iformat->name, "avi") == 0;
@@ -228,8 +249,8 @@ BuiltIndex buildFrameIndex(AVFormatContext* format, int streamIndex, const std::
         packets = copyMovIndex(stream, error ? UINT64_MAX : fileSize);
     const bool scanned = packets.empty();
     if (scanned) {
-        if (!scanPackets(format, streamIndex, avi, scan))
-            return refused(kErrOutOfMemory);
+        if (!scanPackets(format, streamIndex, avi, scan, error ? 0 : fileSize, progress))
+            return refused(progress && progress->cancelled ? kErrCancelled : kErrOutOfMemory);
         packets = std::move(scan.packets);
     }
     if (std::none_of(packets.begin(), packets.end(), [](const auto& p) { return p.shows; }))

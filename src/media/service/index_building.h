@@ -2,7 +2,9 @@
 
 #include "media/service/frame_index.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,13 @@ namespace media::service {
 // index) the packets are read once. Packets an edit list cuts (the demuxer marks them
 // discarded) show no picture, nor does the second field of a field-coded frame (camcorder
 // AVCHD stores each field as a packet).
+// How far reading a file through has got, and whether the user gave up waiting for it. Read
+// and written from two threads.
+struct ReadingProgress {
+    std::atomic<int> permille{-1}; // below 0 when not known
+    std::atomic<bool> cancelled{false};
+};
+
 struct BuiltIndex {
     std::int32_t code = 0; // kOk, or why the file cannot be shown
     FrameIndex index;
@@ -32,8 +41,13 @@ struct BuiltIndex {
 std::vector<FrameIndex::Packet> copyAviIndex(const AVStream* stream);
 
 // `aviIndex` as copied above, empty for other containers. Leaves the demuxer at the start.
+// Reading through says how far it got in `progress`, and stops (kErrCancelled) when asked.
 BuiltIndex buildFrameIndex(AVFormatContext* format, int stream, const std::string& path,
-                           std::vector<FrameIndex::Packet> aviIndex);
+                           std::vector<FrameIndex::Packet> aviIndex,
+                           ReadingProgress* progress = nullptr);
+
+// A seam for tests: called before each packet read while a file is read through.
+std::function<void()>& readingSeam();
 
 // True when an MP4/MOV file's pictures lie in movie fragments, beyond its sample tables.
 bool hasMovieFragments(const std::string& path);

@@ -42,8 +42,10 @@ bool PicturePool::addBlock() {
     madvise(block, kBlockBytes, MADV_HUGEPAGE); // a hint: without it, ordinary pages
     blocks_.push_back(block);
     auto* bytes = static_cast<unsigned char*>(block);
-    for (std::size_t at = 0; at + slotBytes_ <= kBlockBytes; at += slotBytes_)
-        free_.push_back(bytes + at);
+    // Handed out from the start of the block, where prepare() has touched it.
+    const std::size_t count = kBlockBytes / slotBytes_;
+    for (std::size_t i = count; i-- > 0;)
+        free_.push_back(bytes + i * slotBytes_);
     return true;
 }
 

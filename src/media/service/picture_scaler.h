@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/service/picture_shrink.h"
+
 #include <QImage>
 #include <QSize>
 
@@ -9,7 +11,8 @@ struct SwsContext;
 namespace media::service {
 
 // Scales decoded pictures to one display size as RGB32. Made when the size is set, so that
-// setting up the filters does not fall on the first step.
+// setting up the filters does not fall on the first step. A picture many times larger (a
+// phone's 4K) is first shrunk by a whole factor (see PictureShrink).
 class PictureScaler {
   public:
     explicit PictureScaler(QSize size);
@@ -24,8 +27,11 @@ class PictureScaler {
     bool scale(const AVFrame* frame, QImage& into);
 
   private:
+    void prepareFilters(int width, int height, int format);
+
     QSize size_;
     SwsContext* sws_ = nullptr;
+    PictureShrink shrink_;
 };
 
 } // namespace media::service

@@ -87,7 +87,7 @@ std::optional<PictureSource::Picture> PictureSource::next() {
         return std::nullopt;
     if (heldRank_ >= 0) {
         if (heldRank_ > nextRank_)
-            return Picture{nextRank_++, last_};
+            return Picture{nextRank_++, last_, true};
         heldRank_ = -1;
         return Picture{nextRank_++, standIn(held_)};
     }
@@ -102,7 +102,7 @@ std::optional<PictureSource::Picture> PictureSource::next() {
             if (!haveBefore)
                 continue;
             nextRank_ = out->rank + 1;
-            return Picture{out->rank, last_};
+            return Picture{out->rank, last_, true};
         }
         if (out->rank > nextRank_) {
             if (!haveBefore) {
@@ -111,7 +111,7 @@ std::optional<PictureSource::Picture> PictureSource::next() {
                 av_frame_unref(held_);
                 av_frame_ref(held_, out->frame);
                 heldRank_ = out->rank;
-                return Picture{nextRank_++, last_};
+                return Picture{nextRank_++, last_, true};
             }
         }
         nextRank_ = out->rank + 1;

@@ -27,6 +27,7 @@ class PictureSource {
     struct Picture {
         int rank = 0;
         const AVFrame* frame = nullptr;
+        bool standIn = false; // the picture before, for one the decoder did not give
     };
 
     // The rank of the picture next() gives, or -1 when the decoder must be positioned first.
@@ -41,6 +42,8 @@ class PictureSource {
     int restartCost(int rank) const;
     // Positions the decoder at the start that serves `rank`.
     bool startAtFor(int rank);
+    // Forgets where the decoder stands: the next picture wanted starts a new run.
+    void forget() { nextRank_ = -1; }
     // The next picture in display order, or nothing at the end. The frame stays valid until
     // the next call.
     std::optional<Picture> next();

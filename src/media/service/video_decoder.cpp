@@ -7,6 +7,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
+#include <libavutil/imgutils.h>
 }
 
 #include <algorithm>
@@ -14,6 +15,7 @@ extern "C" {
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 namespace media::service {
 
@@ -76,6 +78,12 @@ double recordedCaptureRate(const AVFormatContext* format, const AVStream* stream
 
 } // namespace
 
+int decodingThreads(int cores, std::size_t pictureBytes) {
+    constexpr std::size_t kThreadsMemory = 48u * 1024u * 1024u;
+    const int byMemory = pictureBytes > 0 ? int(kThreadsMemory / pictureBytes) : 8;
+    return std::clamp(std::min(cores - 1, byMemory), 2, 8);
+}
+
 VideoDecoder::VideoDecoder() = default;
 
 VideoDecoder::~VideoDecoder() {
@@ -90,7 +98,7 @@ void VideoDecoder::close() {
     avformat_close_input(&format_);
 }
 
-std::int32_t VideoDecoder::open(const std::string& path) {
+std::int32_t VideoDecoder::open(const std::string& path, ReadingProgress* progress) {
     close();
     std::error_code error;
     const std::filesystem::path file(path);
@@ -98,7 +106,7 @@ std::int32_t VideoDecoder::open(const std::string& path) {
         return kErrFileNotFound;
     if (std::filesystem::file_size(file, error) == 0 || error)
         return kErrCorruptFile;
-    const std::int32_t code = openStream(path);
+    const std::int32_t code = openStream(path, progress);
     if (code != kOk) {
         close();
         return code;
@@ -113,7 +121,7 @@ std::int32_t VideoDecoder::open(const std::string& path) {
     return kOk;
 }
 
-std::int32_t VideoDecoder::openStream(const std::string& path) {
+std::int32_t VideoDecoder::openStream(const std::string& path, ReadingProgress* progress) {
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
     if (!packet_ || !frame_)
@@ -147,7 +155,7 @@ std::int32_t VideoDecoder::openStream(const std::string& path) {
     if (!openCodec())
         return codec_ ? kErrUnsupportedCodec : kErrOutOfMemory;
 
-    BuiltIndex built = buildFrameIndex(format_, stream_, path, std::move(aviIndex));
+    BuiltIndex built = buildFrameIndex(format_, stream_, path, std::move(aviIndex), progress);
     if (built.code != kOk)
         return built.code;
     index_ = std::move(built.index);
@@ -174,9 +182,14 @@ bool VideoDecoder::openCodec() {
         return false;
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(stream->codecpar->codec_id);
     reorders_ = !descriptor || !(descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
-    // Two decoding threads make long-GOP codecs much faster on a small machine; a picture of
-    // an intra-only codec is cheap, and a thread hand-over would only add to each step.
-    codec_->thread_count = reorders_ ? 2 : 1;
+    // Threads make long-GOP codecs much faster; a picture of an intra-only codec is cheap,
+    // and a thread hand-over would only add to each step.
+    const int bytes =
+        av_image_get_buffer_size(AVPixelFormat(stream->codecpar->format), stream->codecpar->width,
+                                 stream->codecpar->height, 1);
+    codec_->thread_count = reorders_ ? decodingThreads(int(std::thread::hardware_concurrency()),
+                                                       std::size_t(std::max(bytes, 0)))
+                                     : 1;
     codec_->pkt_timebase = stream->time_base;
     return avcodec_open2(codec_, decoder, nullptr) >= 0;
 }
@@ -187,7 +200,7 @@ bool VideoDecoder::findFirstPicture() {
     if (numbering_.method() == PictureNumbering::Method::ByCount) {
         while (const auto out = nextOutput())
             if (out->frame)
-                return (firstPicture_ = av_frame_clone(out->frame)) != nullptr;
+                return keepFirstPicture(out->frame);
         return false;
     }
     // Decoded from the start until the first keyframe's own picture is out: every picture
@@ -201,7 +214,7 @@ bool VideoDecoder::findFirstPicture() {
     while (const auto output = nextOutput()) {
         if (!output->frame || output->frame->pts == AV_NOPTS_VALUE)
             continue;
-        if (!firstPicture_ && !(firstPicture_ = av_frame_clone(output->frame)))
+        if (!firstPicture_ && !keepFirstPicture(output->frame))
             break;
         ordered = ordered && (out.empty() || output->frame->pts >= out.back());
         out.push_back(output->frame->pts);
@@ -238,6 +251,20 @@ void VideoDecoder::describePicture() {
     transform_ = displayTransformFromMatrix(matrix);
     displaySize_ =
         transformedShape(QSizeF(firstPicture_->width * aspect, firstPicture_->height), transform_);
+    geometry_ = {firstPicture_->width, firstPicture_->height, firstPicture_->format};
+}
+
+bool VideoDecoder::keepFirstPicture(const AVFrame* frame) {
+    // A copy of its own: the decoder's picture memory is left free for the next picture, so
+    // that the first seek does not wait for fresh memory.
+    firstPicture_ = av_frame_clone(frame);
+    if (firstPicture_ && av_frame_make_writable(firstPicture_) < 0)
+        av_frame_free(&firstPicture_);
+    return firstPicture_ != nullptr;
+}
+
+void VideoDecoder::letGoOfFirstPicture() {
+    av_frame_free(&firstPicture_);
 }
 
 bool VideoDecoder::seekToStart(int k, int firstRank) {
@@ -332,6 +359,11 @@ std::optional<VideoDecoder::Output> VideoDecoder::nextOutput() {
         numbering_.packetSent(shows_, pts);
         avcodec_send_packet(codec_, packet_);
     }
+}
+
+void VideoDecoder::skipUnreferenced(bool skip) {
+    if (codec_)
+        codec_->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 int VideoDecoder::leadingPictures(int k) {

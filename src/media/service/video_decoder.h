@@ -2,6 +2,7 @@
 
 #include "media/service/display_transform.h"
 #include "media/service/frame_index.h"
+#include "media/service/index_building.h"
 #include "media/service/picture_numbering.h"
 
 #include <QSizeF>
@@ -18,6 +19,12 @@ struct AVPacket;
 
 namespace media::service {
 
+// Decoding threads for a machine with `cores` cores and pictures of `pictureBytes`: one core
+// is left to the window and the presenting of pictures, at least two threads (a small
+// machine's decoding speed), at most eight, and for pictures as large as 4K no more than
+// their memory allows (each thread holds pictures of its own).
+int decodingThreads(int cores, std::size_t pictureBytes);
+
 // One video file opened with libavformat and libavcodec: its frame index, and pictures
 // decoded from a start point (see FrameIndex), each named by its rank. Audio and other
 // streams are skipped. Not thread-safe: one thread at a time.
@@ -29,8 +36,9 @@ class VideoDecoder {
     VideoDecoder& operator=(const VideoDecoder&) = delete;
 
     // Opens the file, builds the frame index and decodes the first picture to make sure
-    // the video can be shown. Returns 0 or an error code.
-    std::int32_t open(const std::string& path);
+    // the video can be shown. Returns 0 or an error code. A file read through says how far
+    // it got in `progress` and stops when asked to.
+    std::int32_t open(const std::string& path, ReadingProgress* progress = nullptr);
 
     const FrameIndex& index() const { return index_; }
     // The rate the file plays at: its average, from the timestamps where the header has none.
@@ -45,8 +53,17 @@ class VideoDecoder {
     // True when a keyframe can be followed by pictures displayed before it.
     bool reorders() const { return reorders_; }
 
-    // The picture at rank 0, decoded when the file was opened.
+    // The picture at rank 0, decoded when the file was opened, until it is let go (a 4K
+    // picture is worth its memory only until it has been shown once).
     const AVFrame* firstPicture() const { return firstPicture_; }
+    void letGoOfFirstPicture();
+    // The decoded pictures' width, height and pixel format.
+    struct Geometry {
+        int width = 0;
+        int height = 0;
+        int format = -1;
+    };
+    Geometry geometry() const { return geometry_; }
 
     // What the decoder gave out: a picture, or (frame nullptr) a failure in a picture's place.
     struct Output {
@@ -59,18 +76,24 @@ class VideoDecoder {
     bool seekToStart(int k, int firstRank);
     // Decodes until the decoder gives something out; nothing at the end of the stream.
     std::optional<Output> nextOutput();
+    // While set, pictures no other picture refers to are not decoded (playback catching up):
+    // their ranks are left without a picture. Only where pictures are named by timestamp:
+    // counted ones would lose their count.
+    bool canSkip() const { return numbering_.method() == PictureNumbering::Method::ByTimestamp; }
+    void skipUnreferenced(bool skip);
     // How many pictures displayed before start k's own picture are stored after it (an open
     // GOP's leading pictures): a run from k cannot show them. Leaves the decoder to be
     // positioned again.
     int leadingPictures(int k);
 
   private:
-    std::int32_t openStream(const std::string& path);
+    std::int32_t openStream(const std::string& path, ReadingProgress* progress);
     bool openCodec();
     // Finds the first picture; by timestamp, also which packets at the head of the stream
     // never give a picture (before the first keyframe, or leading pictures it drops).
     bool findFirstPicture();
     void describePicture();
+    bool keepFirstPicture(const AVFrame* frame);
     // Reads the next packet of the video stream that is due to be decoded; false at the end.
     bool readVideoPacket();
     void close();
@@ -80,6 +103,7 @@ class VideoDecoder {
     AVPacket* packet_ = nullptr;
     AVFrame* frame_ = nullptr;
     AVFrame* firstPicture_ = nullptr;
+    Geometry geometry_;
     int stream_ = -1;
     FrameIndex index_;
     PictureNumbering numbering_;

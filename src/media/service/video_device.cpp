@@ -2,6 +2,7 @@
 
 #include "media/service/error_codes.h"
 #include "media/service/picture_fit.h"
+#include "toolkit/background_work.h"
 #include "toolkit/handle_registry.h"
 #include "toolkit/picture_box.h"
 
@@ -25,8 +26,15 @@ std::int32_t VideoDevice::open(const Command& command, std::unique_ptr<VideoDevi
         if (!parent)
             return kErrBadWindow;
     }
+    // A file without an index is read through as it opens: the windows stay painted, and
+    // after half a second a dialog shows how far it has got.
     auto decoder = std::make_unique<VideoDecoder>();
-    const std::int32_t code = decoder->open(command.device);
+    std::int32_t code = kOk;
+    ReadingProgress progress;
+    toolkit::runInBackground(
+        [&] { code = decoder->open(command.device, &progress); },
+        [&] { return progress.permille.load(); }, [&] { progress.cancelled = true; },
+        QStringLiteral("映像を読み込んでいます…"), parent ? parent->window() : nullptr);
     if (code != kOk)
         return code;
 
