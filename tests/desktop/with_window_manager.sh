@@ -16,15 +16,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display and writes its number to the fd it is given.
-exec {fd}>"$work/display"
-Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-# The number is complete with its line feed.
-for _ in $(seq 200); do
-    [ -s "$work/display" ] && [ -z "$(tail -c1 "$work/display" | tr -d '\n')" ] && break
-    sleep 0.05
+# Xvfb picks a free display and writes its number to the fd it is given; a server that
+# never says (it died starting) is started again, twice at most.
+for attempt in 1 2 3; do
+    : >"$work/display"
+    exec {fd}>"$work/display"
+    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    exec {fd}>&-
+    # The number is complete with its line feed.
+    for _ in $(seq 200); do
+        [ -s "$work/display" ] && [ -z "$(tail -c1 "$work/display" | tr -d '\n')" ] && break
+        kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.05
+    done
+    [ -s "$work/display" ] && break
+    echo "Xvfb did not start (attempt $attempt):" >&2
+    cat "$work/xvfb.log" >&2
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    xvfb=""
 done
+[ -n "$xvfb" ] || exit 1
 export DISPLAY=":$(head -n1 "$work/display")"
 
 # A home of its own: openbox and Qt keep their settings there.
