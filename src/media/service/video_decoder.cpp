@@ -21,10 +21,12 @@ namespace media::service {
 
 namespace {
 
-// Packets read to find the first picture, pictures decoded to see that the timestamps
-// follow the display order, and packets read to count a keyframe's leading pictures.
+// Packets read to find the first picture; packets read, or else pictures decoded, to see
+// that the timestamps follow the display order; packets read to count a keyframe's leading
+// pictures.
 constexpr int kHeadPackets = 256;
-constexpr int kHeadPictures = 8;
+constexpr int kHeadPictures = 4;
+constexpr int kOrderPackets = 16;
 constexpr int kLeadingPackets = 64;
 // Leading pictures are at most a few B-frames; a counted measurement decodes this many.
 constexpr int kCountedLeadingPackets = 12;
@@ -204,9 +206,15 @@ bool VideoDecoder::findFirstPicture() {
         return false;
     }
     // Decoded from the start until the first keyframe's own picture is out: every picture
-    // displayed before it has come out by then, or never will. A few pictures more tell
-    // whether the timestamps follow the display order at all (a stream copied from AVI may
-    // carry decode times as presentation times).
+    // displayed before it has come out by then, or never will. Where the packets cannot tell
+    // whether their times follow the display order, a few pictures more show it.
+    const int pictures = headPicturesToCheckOrder();
+    if (pictures < 0) { // decode times given as presentation times
+        numbering_ = PictureNumbering(PictureNumbering::Method::ByCount);
+        return findFirstPicture();
+    }
+    if (!seekToStart(0, 0))
+        return false;
     std::vector<std::pair<int, std::int64_t>> sent;
     std::vector<std::int64_t> out;
     bool ordered = true;
@@ -222,7 +230,7 @@ bool VideoDecoder::findFirstPicture() {
             return s.first >= 0 && index_.packet(s.first).keyframe;
         });
         const bool keyOut = key != sent.end() && output->frame->pts >= key->second;
-        if ((keyOut && int(out.size()) >= kHeadPictures) || int(sent.size()) > kHeadPackets)
+        if ((keyOut && int(out.size()) >= pictures) || int(sent.size()) > kHeadPackets)
             break;
     }
     sentLog_ = nullptr;
@@ -240,6 +248,24 @@ bool VideoDecoder::findFirstPicture() {
     if (!never.empty())
         index_ = index_.withoutPictures(never);
     return !index_.empty();
+}
+
+int VideoDecoder::headPicturesToCheckOrder() {
+    const AVStream* stream = format_->streams[stream_];
+    if (codec_->has_b_frames == 0 && stream->codecpar->video_delay == 0)
+        return 1; // decode order is display order
+    if (!seekToStart(0, 0))
+        return 1;
+    // A stream that reorders its pictures has packets whose times differ, unless its
+    // presentation times are decode times copied.
+    bool differ = false, known = true;
+    for (int read = 0; read < kOrderPackets && !differ && known && readVideoPacket(); ++read) {
+        known = packet_->dts != AV_NOPTS_VALUE && packet_->pts != AV_NOPTS_VALUE;
+        differ = packet_->pts != packet_->dts;
+    }
+    if (!known)
+        return kHeadPictures;
+    return differ ? 1 : -1;
 }
 
 void VideoDecoder::describePicture() {

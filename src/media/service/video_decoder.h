@@ -92,6 +92,9 @@ class VideoDecoder {
     // Finds the first picture; by timestamp, also which packets at the head of the stream
     // never give a picture (before the first keyframe, or leading pictures it drops).
     bool findFirstPicture();
+    // How many pictures to decode at the head to see that the timestamps follow the display
+    // order (1: the packets show it already); -1 when they do not.
+    int headPicturesToCheckOrder();
     void describePicture();
     bool keepFirstPicture(const AVFrame* frame);
     // Reads the next packet of the video stream that is due to be decoded; false at the end.
