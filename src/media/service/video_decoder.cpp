@@ -21,12 +21,10 @@ namespace media::service {
 
 namespace {
 
-// Packets read to find the first picture; packets read, or else pictures decoded, to see
-// that the timestamps follow the display order; packets read to count a keyframe's leading
-// pictures.
+// Packets read to find the first picture, pictures decoded to see that the timestamps
+// follow the display order, and packets read to count a keyframe's leading pictures.
 constexpr int kHeadPackets = 256;
 constexpr int kHeadPictures = 4;
-constexpr int kOrderPackets = 16;
 constexpr int kLeadingPackets = 64;
 // Leading pictures are at most a few B-frames; a counted measurement decodes this many.
 constexpr int kCountedLeadingPackets = 12;
@@ -206,15 +204,10 @@ bool VideoDecoder::findFirstPicture() {
         return false;
     }
     // Decoded from the start until the first keyframe's own picture is out: every picture
-    // displayed before it has come out by then, or never will. Where the packets cannot tell
-    // whether their times follow the display order, a few pictures more show it.
+    // displayed before it has come out by then, or never will. A few pictures more tell
+    // whether the timestamps follow the display order at all (a stream copied from AVI may
+    // carry decode times as presentation times).
     const int pictures = headPicturesToCheckOrder();
-    if (pictures < 0) { // decode times given as presentation times
-        numbering_ = PictureNumbering(PictureNumbering::Method::ByCount);
-        return findFirstPicture();
-    }
-    if (!seekToStart(0, 0))
-        return false;
     std::vector<std::pair<int, std::int64_t>> sent;
     std::vector<std::int64_t> out;
     bool ordered = true;
@@ -250,22 +243,13 @@ bool VideoDecoder::findFirstPicture() {
     return !index_.empty();
 }
 
-int VideoDecoder::headPicturesToCheckOrder() {
-    const AVStream* stream = format_->streams[stream_];
-    if (codec_->has_b_frames == 0 && stream->codecpar->video_delay == 0)
-        return 1; // decode order is display order
-    if (!seekToStart(0, 0))
-        return 1;
-    // A stream that reorders its pictures has packets whose times differ, unless its
-    // presentation times are decode times copied.
-    bool differ = false, known = true;
-    for (int read = 0; read < kOrderPackets && !differ && known && readVideoPacket(); ++read) {
-        known = packet_->dts != AV_NOPTS_VALUE && packet_->pts != AV_NOPTS_VALUE;
-        differ = packet_->pts != packet_->dts;
-    }
-    if (!known)
-        return kHeadPictures;
-    return differ ? 1 : -1;
+int VideoDecoder::headPicturesToCheckOrder() const {
+    // Decode order is display order unless the codec says it reorders; then a few pictures
+    // show whether the timestamps follow (the packets cannot tell: a stream that could hold
+    // B-frames may have none, and then presentation times rightly equal decode times).
+    const bool reordering =
+        codec_->has_b_frames > 0 || format_->streams[stream_]->codecpar->video_delay > 0;
+    return reordering ? kHeadPictures : 1;
 }
 
 void VideoDecoder::describePicture() {

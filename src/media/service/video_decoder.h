@@ -93,8 +93,8 @@ class VideoDecoder {
     // never give a picture (before the first keyframe, or leading pictures it drops).
     bool findFirstPicture();
     // How many pictures to decode at the head to see that the timestamps follow the display
-    // order (1: the packets show it already); -1 when they do not.
-    int headPicturesToCheckOrder();
+    // order.
+    int headPicturesToCheckOrder() const;
     void describePicture();
     bool keepFirstPicture(const AVFrame* frame);
     // Reads the next packet of the video stream that is due to be decoded; false at the end.
