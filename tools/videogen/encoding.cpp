@@ -155,9 +155,10 @@ std::string Encoder::open(const VideoSettings& settings, bool globalHeader) {
         c->gop_size = settings.gop;
         c->keyint_min = settings.gop;
         c->max_b_frames = settings.maxBFrames;
-        // Keyframes exactly every GOP: the media tests and the benchmark count on them.
+        // Keyframes exactly every GOP, and the B-frames asked for wherever the content is:
+        // the media tests and the benchmark count on them.
         if (settings.codec == Codec::H264)
-            av_opt_set(c->priv_data, "x264-params", "scenecut=0", 0);
+            av_opt_set(c->priv_data, "x264-params", "scenecut=0:b-adapt=0", 0);
         else
             av_opt_set_int(c, "sc_threshold", 1000000000, AV_OPT_SEARCH_CHILDREN);
     }
