@@ -362,6 +362,14 @@ void DecodeWorker::servePlay(const Request& request) {
         return;
     }
     int rank = source_.index().rankAtSlot(next);
+    // Catching up, the decoder has passed pictures it skipped: playback goes on from where
+    // it stands rather than going back for them.
+    if (const int ahead = source_.nextRank(); skippedSome_ && ahead > rank &&
+                                              ahead < source_.index().pictureCount() &&
+                                              !cache_.contains(rank)) {
+        rank = ahead;
+        next = source_.index().slotOfRank(ahead);
+    }
     anchor_ = rank;
     QImage picture;
     if (const QImage* kept = cache_.find(rank)) {
