@@ -12,6 +12,10 @@
 #include <memory>
 #include <string>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 extern "C" {
 #include <libavutil/log.h>
 }
@@ -48,7 +52,19 @@ void registerCleanup() {
     t.cleanupRegistered = true;
 }
 
+// A decoded picture at phone sizes is megabytes, allocated and freed by several decoding
+// threads. Once such a block was freed, glibc would serve the next ones from the threads'
+// heaps and keep them there after they are freed; in mappings of their own they go back to
+// the system at once.
+void keepLargeBlocksMapped() {
+#ifdef __GLIBC__
+    static const bool set = mallopt(M_MMAP_THRESHOLD, 1 << 20) == 1;
+    (void)set;
+#endif
+}
+
 std::int32_t openDevice(const Command& command) {
+    keepLargeBlocksMapped();
     const std::string alias = command.alias.empty() ? command.device : command.alias;
     if (table().devices.count(alias))
         return kErrAliasInUse;
