@@ -661,6 +661,25 @@ class MediaTest : public QObject {
         }
     }
 
+    // A decoder slower than the video still moves playback on: a late picture is shown
+    // rather than the window standing still until the end.
+    void playbackSlowerThanTheVideo() {
+        const char* name = "h264.avi";
+        if (!walks_.count(name))
+            QSKIP("no H.264 encoder here");
+        const Walk& walk = walks_.at(name);
+        Stage stage;
+        QCOMPARE(stage.open(path(name)).code, 0);
+        workerSeams().decoding = [] { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
+        send(media::playCommand());
+        QTRY_VERIFY(stage.position() > 10);
+        send(media::pauseCommand());
+        workerSeams() = {};
+        const int paused = stage.position();
+        QVERIFY(paused < walk.length() - 1); // shown on its way, not only at the end
+        QCOMPARE(stage.shownFrame(walk.displayed()), walk.code(paused));
+    }
+
     // A file read through as it opens (no index in a transport stream) keeps the windows
     // painted; after half a second a dialog shows how far it got, and cancelling it refuses
     // the file with its own reason.
@@ -699,7 +718,7 @@ class MediaTest : public QObject {
         std::atomic<int> idle = 0;
         struct Planted {
             explicit Planted(std::atomic<int>& idle) {
-                workerSeams() = {[] { return true; }, [&idle] { ++idle; }, nullptr};
+                workerSeams() = {[] { return true; }, [&idle] { ++idle; }, nullptr, nullptr};
             }
             ~Planted() { workerSeams() = {}; }
         };

@@ -297,6 +297,8 @@ std::optional<PictureSource::Picture> DecodeWorker::decodeToward(int rank) {
         if (!source_.startAtFor(rank))
             return std::nullopt;
     }
+    if (workerSeams().decoding)
+        workerSeams().decoding();
     return source_.next();
 }
 
@@ -389,7 +391,11 @@ void DecodeWorker::servePlay(const Request& request) {
         if (decoded->standIn && skippedSome_)
             return; // one that was skipped
         if (decoded->rank < rank) {
-            if (behind)
+            // Dropped, unless the window would freeze: a decoder slower than the video
+            // would otherwise never reach a picture that is due.
+            const bool freezing =
+                shownSlot < 0 || Clock::now() - clock_->dueTime(shownSlot) >= kLongestFreeze;
+            if (behind && !freezing)
                 return;
             next = decodedSlot; // late, but by less than a frame: still shown
             rank = decoded->rank;

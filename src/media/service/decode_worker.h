@@ -19,12 +19,13 @@
 namespace media::service {
 
 // Seams for tests, set while no device is open: a fault planted in the scaling of pictures,
-// word (on the worker's thread) that a worker has nothing left to do, and a playback that
-// is always behind its clock.
+// word (on the worker's thread) that a worker has nothing left to do, a playback that is
+// always behind its clock, and a decoder that takes its time over every picture.
 struct WorkerSeams {
     std::function<bool()> scalingFails;
     std::function<void()> idle;
     std::function<bool()> behind;
+    std::function<void()> decoding;
 };
 WorkerSeams& workerSeams();
 
