@@ -373,6 +373,10 @@ void DecodeWorker::servePlay(const Request& request) {
         next = source_.index().slotOfRank(ahead);
     }
     anchor_ = rank;
+    // A late picture is dropped, unless without it the window would stand still too long.
+    const auto freezing = [&] {
+        return shownSlot < 0 || Clock::now() - clock_->dueTime(shownSlot) >= kLongestFreeze;
+    };
     QImage picture;
     if (const QImage* kept = cache_.find(rank)) {
         picture = *kept;
@@ -391,13 +395,10 @@ void DecodeWorker::servePlay(const Request& request) {
         if (decoded->standIn && skippedSome_)
             return; // one that was skipped
         if (decoded->rank < rank) {
-            // Dropped, unless the window would freeze: a decoder slower than the video
-            // would otherwise never reach a picture that is due.
-            const bool freezing =
-                shownSlot < 0 || Clock::now() - clock_->dueTime(shownSlot) >= kLongestFreeze;
-            if (behind && !freezing)
+            // A decoder slower than the video would otherwise never reach a picture due.
+            if (behind && !freezing())
                 return;
-            next = decodedSlot; // late, but by less than a frame: still shown
+            next = decodedSlot; // late by less than a frame, or the window would freeze
             rank = decoded->rank;
         }
         picture = scaledPicture(decoded->frame);
@@ -409,9 +410,8 @@ void DecodeWorker::servePlay(const Request& request) {
                                 [&] { return quit_ || request_.generation != request.generation; }))
             return; // something else is asked for now; the picture stays in the cache
     }
-    // A picture more than a frame late is dropped, unless the window would freeze.
     const bool late = Clock::now() + kHandOver >= clock_->dueTime(next + 1);
-    if (late && shownSlot >= 0 && Clock::now() - clock_->dueTime(shownSlot) < kLongestFreeze)
+    if (late && !freezing())
         return;
     publish(request, next, picture);
     if (next >= length_ - 1)
