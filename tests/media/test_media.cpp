@@ -5,6 +5,7 @@
 #include "media/service/decode_worker.h"
 #include "media/service/error_codes.h"
 #include "media/service/index_building.h"
+#include "media/service/media_service.h"
 #include "support/media_stage.h"
 #include "support/reference_pictures.h"
 #include "support/support.h"
@@ -677,6 +678,42 @@ class MediaTest : public QObject {
         workerSeams() = {};
         const int paused = stage.position();
         QVERIFY(paused < walk.length() - 1); // shown on its way, not only at the end
+        QCOMPARE(stage.shownFrame(walk.displayed()), walk.code(paused));
+    }
+
+    // While playing, pictures are made ahead and a thread of their own shows each at its
+    // time: a decoder held up on one picture (a 4K keyframe) does not hold up those before it.
+    void playbackRidesOutASlowPicture() {
+        const Walk& walk = walks_.at("mjpeg.avi");
+        std::atomic<int> decodes = 0;
+        std::atomic<bool> holding = false;
+        std::atomic<bool> released = false;
+        std::atomic<int> shownWhileHeld = 0;
+        struct Restore {
+            ~Restore() {
+                workerSeams() = {};
+                setPresentHook(nullptr);
+            }
+        } const restore;
+        workerSeams().decoding = [&] {
+            if (++decodes != 8)
+                return;
+            holding = true;
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!released && std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::yield();
+        };
+        setPresentHook([&](std::int64_t) {
+            if (holding && !released)
+                ++shownWhileHeld;
+        });
+        Stage stage;
+        QCOMPARE(stage.open(path("mjpeg.avi")).code, 0);
+        send(media::playCommand());
+        QTRY_VERIFY(shownWhileHeld >= 3);
+        released = true;
+        send(media::pauseCommand());
+        const int paused = stage.position();
         QCOMPARE(stage.shownFrame(walk.displayed()), walk.code(paused));
     }
 

@@ -30,6 +30,13 @@ constexpr auto kGrace = std::chrono::milliseconds(40);
 constexpr auto kLongestFreeze = std::chrono::milliseconds(250);
 // What handing a picture to the window takes, kept free within a frame period's lateness.
 constexpr auto kHandOver = std::chrono::milliseconds(4);
+// While playing, pictures are made at most this far ahead of their time, enough to ride out
+// a 4K keyframe's decode, and no more of them than kPlayAheadMost and kPlayAheadBytes allow.
+constexpr auto kLeadMost = std::chrono::milliseconds(250);
+constexpr std::size_t kPlayAheadMost = 16;
+constexpr std::size_t kPlayAheadBytes = 32u * 1024u * 1024u;
+// Playback that fell behind skips pictures until it is this far ahead again.
+constexpr auto kEnoughLead = std::chrono::milliseconds(150);
 
 } // namespace
 
@@ -44,6 +51,7 @@ DecodeWorker::DecodeWorker(std::unique_ptr<VideoDecoder> decoder, QSize destinat
     prepareDestination(request_, destination, false); // the file's own size: seldom shown
     request_.issued = Clock::now();
     thread_ = std::thread([this] { run(); });
+    presenter_ = std::thread([this] { presentInTime(); });
 }
 
 DecodeWorker::~DecodeWorker() {
@@ -52,14 +60,20 @@ DecodeWorker::~DecodeWorker() {
         quit_ = true;
     }
     changed_.notify_all();
+    presenting_.notify_all();
     if (thread_.joinable())
         thread_.join();
+    if (presenter_.joinable())
+        presenter_.join();
 }
 
 void DecodeWorker::issue(Request& request) {
     request.generation = request_.generation + 1;
     request.issued = Clock::now();
     request_ = request;
+    // Pictures made ahead belong to the request they were made for.
+    playQueue_.clear();
+    presenting_.notify_all();
 }
 
 std::int64_t DecodeWorker::position() const {
@@ -75,7 +89,6 @@ bool DecodeWorker::playing() const {
 }
 
 void DecodeWorker::show(std::int64_t slot, bool stepBack) {
-    ShownPicture atHand;
     {
         std::lock_guard lock(mutex_);
         Request request = request_;
@@ -93,15 +106,15 @@ void DecodeWorker::show(std::int64_t slot, bool stepBack) {
                     kept = *found;
         }
         if (!kept.isNull()) {
-            atHand = {request.generation, request.slot,
+            shown_ = {request.generation, request.slot,
                       composedFrame(kept, shape_, request.destination)};
-            shown_ = atHand;
             servedAhead_ = request.generation;
+            // Handed on under the lock: the window gets pictures in the order they were shown.
+            if (present_)
+                present_(shown_);
         }
     }
     changed_.notify_all();
-    if (atHand.generation != 0 && present_)
-        present_(atHand);
 }
 
 void DecodeWorker::play() {
@@ -284,11 +297,10 @@ void DecodeWorker::publish(const Request& request, std::int64_t slot, const QIma
         if (shown.generation < shown_.generation)
             return;
         shown_ = shown;
+        if (present_)
+            present_(shown_);
     }
-    presentedSlot_ = slot;
     changed_.notify_all();
-    if (present_)
-        present_(shown);
 }
 
 std::optional<PictureSource::Picture> DecodeWorker::decodeToward(int rank) {
@@ -348,21 +360,17 @@ void DecodeWorker::servePlay(const Request& request) {
     if (clockGeneration_ != request.generation || !clock_) {
         clock_ = std::make_unique<PlaybackClock>(request.slot, fps_, Clock::now());
         clockGeneration_ = request.generation;
+        queuedSlot_ = request.slot - 1;
     }
-    std::int64_t shownSlot = -1;
-    {
-        std::lock_guard lock(mutex_);
-        if (shown_.generation == request.generation)
-            shownSlot = shown_.slot;
-    }
-    const std::int64_t due = std::min(clock_->dueSlot(Clock::now()), length_ - 1);
-    // The position due, or once that is shown the one after it, made ready ahead of its
-    // time: a picture that takes nearly a frame period to decode is still shown on time.
-    std::int64_t next = shownSlot >= due ? shownSlot + 1 : due;
+    // The position after the one made last, or the one due when playback is behind.
+    std::int64_t next =
+        std::max(queuedSlot_ + 1, std::min(clock_->dueSlot(Clock::now()), length_ - 1));
     if (next > length_ - 1) {
         finishPlaying(request, length_);
         return;
     }
+    if (!roomToPlayAhead(request))
+        return;
     int rank = source_.index().rankAtSlot(next);
     // Catching up, the decoder has passed pictures it skipped: playback goes on from where
     // it stands rather than going back for them.
@@ -373,49 +381,104 @@ void DecodeWorker::servePlay(const Request& request) {
         next = source_.index().slotOfRank(ahead);
     }
     anchor_ = rank;
-    // A late picture is dropped, unless without it the window would stand still too long.
-    const auto freezing = [&] {
-        return shownSlot < 0 || Clock::now() - clock_->dueTime(shownSlot) >= kLongestFreeze;
-    };
     QImage picture;
     if (const QImage* kept = cache_.find(rank)) {
         picture = *kept;
     } else {
         const auto decoded = decodeToward(rank);
         if (!decoded) {
-            finishPlaying(request, shownSlot >= 0 ? shownSlot : request.slot);
+            finishPlaying(request, -1);
             return;
         }
         const std::int64_t decodedSlot = source_.index().slotOfRank(decoded->rank);
-        // More than a frame late: pictures no other refers to are skipped until playback
-        // has caught up; the older ones are dropped without scaling.
-        const bool behind = Clock::now() + kHandOver >= clock_->dueTime(decodedSlot + 1) ||
-                            (workerSeams().behind && workerSeams().behind());
-        catchUp(behind);
+        const auto now = Clock::now();
+        // Pictures no other refers to are skipped from when playback has no lead left until
+        // it is far enough ahead again.
+        if (now + kHandOver >= clock_->dueTime(decodedSlot) ||
+            (workerSeams().behind && workerSeams().behind()))
+            catchUp(true);
+        else if (clock_->dueTime(decodedSlot) - now >= kEnoughLead)
+            catchUp(false);
         if (decoded->standIn && skippedSome_)
             return; // one that was skipped
         if (decoded->rank < rank) {
-            // A decoder slower than the video would otherwise never reach a picture due.
-            if (behind && !freezing())
-                return;
-            next = decodedSlot; // late by less than a frame, or the window would freeze
+            if (decodedSlot <= queuedSlot_)
+                return; // on the way to the picture wanted
+            // Late by more than a frame: dropped unscaled, unless the window would freeze.
+            if (now + kHandOver >= clock_->dueTime(decodedSlot + 1)) {
+                std::lock_guard lock(mutex_);
+                if (!standingStill(now, request.generation))
+                    return;
+            }
+            next = decodedSlot;
             rank = decoded->rank;
         }
         picture = scaledPicture(decoded->frame);
         keep(decoded->rank, picture);
     }
-    if (Clock::now() < clock_->dueTime(next)) {
-        std::unique_lock lock(mutex_);
-        if (changed_.wait_until(lock, clock_->dueTime(next),
-                                [&] { return quit_ || request_.generation != request.generation; }))
-            return; // something else is asked for now; the picture stays in the cache
+    queueForPlay(request, next, picture);
+}
+
+bool DecodeWorker::roomToPlayAhead(const Request& request) {
+    const std::size_t bytes = static_cast<std::size_t>(request.destination.width()) *
+                              static_cast<std::size_t>(request.destination.height()) * 4u;
+    const std::size_t most = std::clamp<std::size_t>(
+        kPlayAheadBytes / std::max<std::size_t>(bytes, 1), 2, kPlayAheadMost);
+    const auto leadEnds = clock_->dueTime(queuedSlot_) - kLeadMost;
+    std::unique_lock lock(mutex_);
+    const auto asked = [&] { return quit_ || request_.generation != request.generation; };
+    if (playQueue_.size() >= most) {
+        changed_.wait(lock, [&] { return asked() || playQueue_.size() < most; });
+        return false;
     }
-    const bool late = Clock::now() + kHandOver >= clock_->dueTime(next + 1);
-    if (late && !freezing())
+    if (Clock::now() < leadEnds) {
+        changed_.wait_until(lock, leadEnds, asked);
+        return false;
+    }
+    return true;
+}
+
+void DecodeWorker::queueForPlay(const Request& request, std::int64_t slot, const QImage& picture) {
+    Queued queued{request.generation,
+                  slot,
+                  composedFrame(picture, shape_, request.destination),
+                  clock_->dueTime(slot),
+                  clock_->dueTime(slot + 1) - kHandOver,
+                  slot >= length_ - 1};
+    queuedSlot_ = slot;
+    std::lock_guard lock(mutex_);
+    if (request_.generation != request.generation)
         return;
-    publish(request, next, picture);
-    if (next >= length_ - 1)
-        finishPlaying(request, length_); // played through: the end position
+    playQueue_.push_back(std::move(queued));
+    presenting_.notify_all();
+}
+
+bool DecodeWorker::standingStill(Clock::time_point now, std::uint64_t generation) const {
+    return shown_.generation != generation || now - shownDue_ >= kLongestFreeze;
+}
+
+void DecodeWorker::presentInTime() {
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+        if (playQueue_.empty()) {
+            presenting_.wait(lock);
+            continue;
+        }
+        Queued& head = playQueue_.front();
+        const auto now = Clock::now();
+        if (now < head.due) {
+            presenting_.wait_until(lock, head.due);
+            continue;
+        }
+        if (now < head.deadline || head.last || standingStill(now, head.generation)) {
+            shown_ = {head.generation, head.slot, std::move(head.frame)};
+            shownDue_ = head.due;
+            if (present_)
+                present_(shown_);
+        }
+        playQueue_.pop_front();
+        changed_.notify_all();
+    }
 }
 
 void DecodeWorker::catchUp(bool behind) {
@@ -428,9 +491,14 @@ void DecodeWorker::catchUp(bool behind) {
 
 void DecodeWorker::finishPlaying(const Request& request, std::int64_t slot) {
     {
-        std::lock_guard lock(mutex_);
-        if (request_.generation != request.generation)
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] {
+            return quit_ || request_.generation != request.generation || playQueue_.empty();
+        });
+        if (quit_ || request_.generation != request.generation)
             return;
+        if (slot < 0)
+            slot = shown_.generation == request.generation ? shown_.slot : request.slot;
         request_.mode = Mode::Show;
         request_.slot = slot;
         request_.stepBack = false;

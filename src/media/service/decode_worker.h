@@ -8,9 +8,9 @@
 
 #include <QImage>
 #include <QSize>
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -38,9 +38,11 @@ struct ShownPicture {
 
 // Owns the decoder on a thread of its own. The device hands it what to show (a position,
 // or playing from a position) and returns at once; the worker decodes, keeps pictures at
-// display size in a cache around the one shown, and hands each picture to `present` (on the
-// worker thread; the device forwards it to the window). Only the latest request counts, so a
-// burst of seeks costs one.
+// display size in a cache around the one shown, and hands each picture to `present` (on a
+// thread of the worker's; the device forwards it to the window). Only the latest request
+// counts, so a burst of seeks costs one. While playing, pictures are made ahead of their time
+// and a second thread presents each when it is due, so that a slow picture (a 4K keyframe)
+// does not hold up the ones already made.
 class DecodeWorker {
   public:
     using Present = std::function<void(const ShownPicture&)>;
@@ -85,9 +87,27 @@ class DecodeWorker {
         PlaybackClock::Clock::time_point issued;
     };
 
+    // A picture made ahead while playing, composed for the window.
+    struct Queued {
+        std::uint64_t generation = 0;
+        std::int64_t slot = 0;
+        QImage frame;
+        PlaybackClock::Clock::time_point due;
+        // Shown after this, it would be more than a frame period late.
+        PlaybackClock::Clock::time_point deadline;
+        bool last = false; // the end of the video, shown however late
+    };
+
     void run();
+    void presentInTime();
     void serveShow(const Request& request);
     void servePlay(const Request& request);
+    // False after waiting while the pictures made ahead are enough.
+    bool roomToPlayAhead(const Request& request);
+    void queueForPlay(const Request& request, std::int64_t slot, const QImage& picture);
+    // Whether the window has stood still so long that a late picture is better than none
+    // (with the lock held).
+    bool standingStill(PlaybackClock::Clock::time_point now, std::uint64_t generation) const;
     bool idleWork(const Request& request);
     bool fillAhead(int shown, bool paused);
     bool fillBehind(int shown, bool paused);
@@ -105,6 +125,7 @@ class DecodeWorker {
     void prepareDestination(Request& request, QSize destination, bool warmUp);
     std::size_t cacheBudget(QSize picture) const;
     void issue(Request& request);
+    // Once the pictures made ahead are shown; at the position last shown where `slot` < 0.
     void finishPlaying(const Request& request, std::int64_t slot);
     void catchUp(bool behind);
 
@@ -121,8 +142,11 @@ class DecodeWorker {
     Request request_;
     ShownPicture shown_;
     std::uint64_t servedAhead_ = 0; // a request the caller answered from the cache
-    std::atomic<std::int64_t> presentedSlot_{0};
     bool quit_ = false;
+    // Made ahead for the request now playing, in the order they are due.
+    std::deque<Queued> playQueue_;
+    std::condition_variable presenting_;
+    PlaybackClock::Clock::time_point shownDue_; // when the picture shown last was due
 
     // Written by the worker only, holding cacheMutex_; the callers' thread reads them under it.
     mutable std::mutex cacheMutex_;
@@ -140,12 +164,14 @@ class DecodeWorker {
     int idleBlockedAt_ = -1; // the shown rank for which filling made no progress
     std::unique_ptr<PlaybackClock> clock_;
     std::uint64_t clockGeneration_ = 0;
+    std::int64_t queuedSlot_ = -1; // the position made ahead last while playing
     // Playback fell behind and skips pictures no other refers to; the pictures standing in
     // for them are not kept, and the decoder's place is forgotten once playing stops.
     bool catchingUp_ = false;
     bool skippedSome_ = false;
 
     std::thread thread_;
+    std::thread presenter_;
 };
 
 } // namespace media::service
