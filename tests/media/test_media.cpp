@@ -75,6 +75,15 @@ struct Walk {
     }
 };
 
+// Seams planted by a test, taken out when it ends: declared before the Stage, so that the
+// worker reading them has gone by then.
+struct RestoredSeams {
+    ~RestoredSeams() {
+        workerSeams() = {};
+        setPresentHook(nullptr);
+    }
+};
+
 class MediaTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
@@ -669,13 +678,13 @@ class MediaTest : public QObject {
         if (!walks_.count(name))
             QSKIP("no H.264 encoder here");
         const Walk& walk = walks_.at(name);
+        const RestoredSeams restore; // after the worker has gone
+        workerSeams().decoding = [] { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
         Stage stage;
         QCOMPARE(stage.open(path(name)).code, 0);
-        workerSeams().decoding = [] { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
         send(media::playCommand());
         QTRY_VERIFY(stage.position() > 10);
         send(media::pauseCommand());
-        workerSeams() = {};
         const int paused = stage.position();
         QVERIFY(paused < walk.length() - 1); // shown on its way, not only at the end
         QCOMPARE(stage.shownFrame(walk.displayed()), walk.code(paused));
@@ -689,12 +698,7 @@ class MediaTest : public QObject {
         std::atomic<bool> holding = false;
         std::atomic<bool> released = false;
         std::atomic<int> shownWhileHeld = 0;
-        struct Restore {
-            ~Restore() {
-                workerSeams() = {};
-                setPresentHook(nullptr);
-            }
-        } const restore;
+        const RestoredSeams restore;
         workerSeams().decoding = [&] {
             if (++decodes != 8)
                 return;
