@@ -405,7 +405,7 @@ void DecodeWorker::servePlay(const Request& request) {
             if (decodedSlot <= queuedSlot_)
                 return; // on the way to the picture wanted
             // Late by more than a frame: dropped unscaled, unless the window would freeze.
-            if (now + kHandOver >= clock_->dueTime(decodedSlot + 1)) {
+            if (now >= deadline(decodedSlot)) {
                 std::lock_guard lock(mutex_);
                 if (!standingStill(now, request.generation))
                     return;
@@ -439,18 +439,22 @@ bool DecodeWorker::roomToPlayAhead(const Request& request) {
 }
 
 void DecodeWorker::queueForPlay(const Request& request, std::int64_t slot, const QImage& picture) {
-    Queued queued{request.generation,
-                  slot,
-                  composedFrame(picture, shape_, request.destination),
-                  clock_->dueTime(slot),
-                  clock_->dueTime(slot + 1) - kHandOver,
-                  slot >= length_ - 1};
+    Queued queued{.generation = request.generation,
+                  .slot = slot,
+                  .frame = composedFrame(picture, shape_, request.destination),
+                  .due = clock_->dueTime(slot),
+                  .deadline = deadline(slot),
+                  .last = slot >= length_ - 1};
     queuedSlot_ = slot;
     std::lock_guard lock(mutex_);
     if (request_.generation != request.generation)
         return;
     playQueue_.push_back(std::move(queued));
     presenting_.notify_all();
+}
+
+PlaybackClock::Clock::time_point DecodeWorker::deadline(std::int64_t slot) const {
+    return clock_->dueTime(slot + 1) - kHandOver;
 }
 
 bool DecodeWorker::standingStill(Clock::time_point now, std::uint64_t generation) const {

@@ -105,6 +105,8 @@ class DecodeWorker {
     // False after waiting while the pictures made ahead are enough.
     bool roomToPlayAhead(const Request& request);
     void queueForPlay(const Request& request, std::int64_t slot, const QImage& picture);
+    // While playing: shown after this, the picture at `slot` would be more than a frame late.
+    PlaybackClock::Clock::time_point deadline(std::int64_t slot) const;
     // Whether the window has stood still so long that a late picture is better than none
     // (with the lock held).
     bool standingStill(PlaybackClock::Clock::time_point now, std::uint64_t generation) const;
