@@ -10,6 +10,7 @@
 #include "support/reference_pictures.h"
 #include "support/support.h"
 #include "toolkit/dialogs.h"
+#include "videogen/frame_code.h"
 #include "videogen/plain_decoder.h"
 
 #include <QApplication>
@@ -41,6 +42,21 @@ namespace {
 QString realClipsFolder() {
     const QString set = qEnvironmentVariable("UGOKI_REAL_CLIPS");
     return set.isEmpty() ? QStringLiteral(UGOKI_REAL_CLIPS) : set;
+}
+
+// The frame code under a faint grain that changes with every picture: pictures of a few
+// pack sizes, as a camera's are, so that a seek can land in a pack shared by two of them.
+void paintCodeOnGrain(QImage& image, int n) {
+    videogen::paintFrameCode(image, n);
+    QRandomGenerator grain{quint32(n)};
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int d = int(grain.bounded(7)) - 3;
+            const auto add = [d](int v) { return std::clamp(v + d, 0, 255); };
+            row[x] = qRgb(add(qRed(row[x])), add(qGreen(row[x])), add(qBlue(row[x])));
+        }
+    }
 }
 
 } // namespace
@@ -141,6 +157,16 @@ class MediaTest : public QObject {
               .timeJitter = 2}},
             {"h264.mts", {.codec = Codec::H264, .frames = 90, .gop = 30, .maxBFrames = 3}},
             {"mpeg2.mpg", {.codec = Codec::Mpeg2, .frames = 90, .gop = 15, .maxBFrames = 2}},
+            {"mpeg2-dvd.mpg",
+             {.codec = Codec::Mpeg2,
+              .width = 720,
+              .height = 480,
+              .frames = 90,
+              .fpsNum = 30000,
+              .fpsDen = 1001,
+              .gop = 15,
+              .maxBFrames = 2,
+              .painter = paintCodeOnGrain}},
             {"vp9.webm", {.codec = Codec::Vp9, .frames = 90, .gop = 30}},
             {"av1.mkv", {.codec = Codec::Av1, .frames = 60, .gop = 30}},
             {"wmv2.wmv", {.codec = Codec::Wmv2, .frames = 90, .gop = 30}}};
@@ -149,7 +175,7 @@ class MediaTest : public QObject {
                 settings.width = 160;
                 settings.height = 120;
                 settings.frames = 170;
-            } else if (settings.rotation == 0) {
+            } else if (settings.width == videogen::VideoSettings{}.width) {
                 settings.width = 160;
                 settings.height = 120;
             }

@@ -21,10 +21,11 @@ inline constexpr std::int64_t kNoTimestamp = std::numeric_limits<std::int64_t>::
 class FrameIndex {
   public:
     struct Packet {
-        std::int64_t timestamp = 0; // to seek to it, in the stream's time base
-        std::int64_t offset = -1;   // byte position, to know it again after a seek; -1 unknown
-        std::int64_t slot = 0;      // AVI: the position its picture takes
-        int size = 0;               // bytes; 0 unknown
+        std::int64_t timestamp = 0;      // to seek to it, in the stream's time base
+        std::int64_t pts = kNoTimestamp; // when shown, where the file was read through
+        std::int64_t offset = -1;        // byte position, to know it again after a seek; -1 unknown
+        std::int64_t slot = 0;           // AVI: the position its picture takes
+        int size = 0;                    // bytes; 0 unknown
         bool keyframe = false;
         bool shows = true; // gives a picture of its own
     };

@@ -131,6 +131,7 @@ bool scanPackets(AVFormatContext* format, int streamIndex, bool avi, Scan& scan,
             const bool shows =
                 (packet->flags & AV_PKT_FLAG_DISCARD) == 0 && !fields.isSecondField(packet);
             scan.packets.push_back({.timestamp = seekTo,
+                                    .pts = packet->pts,
                                     .offset = avi ? -1 : packet->pos,
                                     .size = packet->size,
                                     .keyframe = (packet->flags & AV_PKT_FLAG_KEY) != 0,

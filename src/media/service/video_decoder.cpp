@@ -330,6 +330,10 @@ bool VideoDecoder::readVideoPacket() {
             continue;
         skipBefore_ = 0;
         located_ = at;
+        // A program stream's parser gives the first picture after a seek no time when the
+        // seek landed in a pack that also ends the picture before: it is the one it had.
+        if (at >= 0 && packet_->pts == AV_NOPTS_VALUE)
+            packet_->pts = index_.packet(at).pts;
         shows_ = at >= 0 ? index_.packet(at).shows : !(packet_->flags & AV_PKT_FLAG_DISCARD);
         return true;
     }
