@@ -68,6 +68,10 @@ bool applyOption(std::string_view name, std::string_view value, VideoSettings& s
         return parsePair(value, ':', false, settings.sarNum, settings.sarDen);
     if (name == "--drop")
         return parseList(value, settings.droppedFrames);
+    if (name == "--movflags") {
+        settings.movFlags = value;
+        return true;
+    }
     if (name == "--mirror") {
         settings.mirrored = value == "yes";
         return value == "yes" || value == "no";

@@ -17,7 +17,7 @@ inline constexpr const char* kUsage =
     "usage: ugoki-videogen [--codec mjpeg|raw|mpeg4|h264|huffyuv|hevc|mpeg2|vp8|vp9|av1|wmv2]\n"
     "                      [--size WxH] [--frames N] [--fps NUM[/DEN]] [--gop N] [--bframes N]\n"
     "                      [--sar NUM:DEN] [--drop N,N,...] [--rotate DEGREES] [--mirror yes|no]\n"
-    "                      [--cut N] [--jitter 0-3] "
+    "                      [--cut N] [--jitter 0-3] [--movflags FLAGS] "
     "OUTPUT.avi|.mp4|.mov|.mkv|.webm|.ts|.mpg|.wmv\n";
 
 // Reads the generator's arguments (without the program name). Unset options keep the

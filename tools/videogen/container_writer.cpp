@@ -94,11 +94,14 @@ std::string writeVideo(const std::string& path, const VideoSettings& settings) {
     retime(settings, encoder.packets());
 
     AVDictionary* options = nullptr;
+    std::string movFlags = settings.movFlags;
     if (settings.captureRate > 0) {
         av_dict_set(&format->metadata, "com.android.capture.fps",
                     (std::to_string(settings.captureRate) + ".000000").c_str(), 0);
-        av_dict_set(&options, "movflags", "use_metadata_tags", 0);
+        movFlags += movFlags.empty() ? "use_metadata_tags" : "+use_metadata_tags";
     }
+    if (!movFlags.empty())
+        av_dict_set(&options, "movflags", movFlags.c_str(), 0);
     if (int err = avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE); err < 0)
         return "cannot create " + path + ": " + avError(err);
     const int written = avformat_write_header(format.get(), &options);

@@ -57,6 +57,9 @@ struct VideoSettings {
     // The rate a phone says it filmed at (slow motion played at fpsNum/fpsDen), written as
     // Android does (MP4/MOV); 0 for none.
     int captureRate = 0;
+    // The MP4/MOV muxer's movflags, e.g. "frag_keyframe+empty_moov" for movie fragments as
+    // browsers and screen recorders write them; empty for one movie box.
+    std::string movFlags{};
 };
 
 // Writes the AVI file. Returns "" on success, else a message saying what went wrong.
