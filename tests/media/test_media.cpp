@@ -167,6 +167,19 @@ class MediaTest : public QObject {
               .gop = 15,
               .maxBFrames = 2,
               .painter = paintCodeOnGrain}},
+            {"h264-fragments.mp4",
+             {.codec = Codec::H264,
+              .frames = 90,
+              .gop = 30,
+              .maxBFrames = 2,
+              .movFlags = "frag_keyframe+empty_moov+default_base_moof"}},
+            // Opening indexes only the fragments a segment index leads to.
+            {"h264-fragments-sidx.mp4",
+             {.codec = Codec::H264,
+              .frames = 90,
+              .gop = 30,
+              .maxBFrames = 2,
+              .movFlags = "frag_keyframe+empty_moov+default_base_moof+global_sidx"}},
             {"vp9.webm", {.codec = Codec::Vp9, .frames = 90, .gop = 30}},
             {"av1.mkv", {.codec = Codec::Av1, .frames = 60, .gop = 30}},
             {"wmv2.wmv", {.codec = Codec::Wmv2, .frames = 90, .gop = 30}}};
@@ -461,6 +474,56 @@ class MediaTest : public QObject {
         QCOMPARE(send("open " + missing + " alias avfile").code, kErrFileNotFound);
         QCOMPARE(send("open " + dir_.path().toStdString() + " alias avfile").code,
                  kErrFileNotFound);
+    }
+
+    // The walk over an MP4 file's top-level boxes that tells whether its pictures lie in
+    // movie fragments, on hand-made boxes.
+    void movieFragments_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("fragments");
+        const auto box = [](const char* type, const QByteArray& body) {
+            QByteArray out;
+            QDataStream(&out, QIODevice::WriteOnly) << quint32(8 + body.size());
+            return out + type + body;
+        };
+        const auto box64 = [](const char* type, const QByteArray& body) {
+            QByteArray out;
+            QDataStream(&out, QIODevice::WriteOnly) << quint32(1);
+            QByteArray size;
+            QDataStream(&size, QIODevice::WriteOnly) << quint64(16 + body.size());
+            return out + type + size + body;
+        };
+        const QByteArray ftyp = box("ftyp", "isom\0\0\0\0");
+        const QByteArray mvhd = box("mvhd", QByteArray(100, '\0'));
+        const QByteArray data = box("mdat", QByteArray(64, 'x'));
+        QTest::newRow("one movie box") << ftyp + box("moov", mvhd) + data << false;
+        QTest::newRow("movie box expecting fragments")
+            << ftyp + box("moov", mvhd + box("mvex", box("trex", QByteArray(24, '\0')))) << true;
+        QTest::newRow("fragment after the movie box")
+            << ftyp + box("moov", mvhd) + box("moof", box("mfhd", QByteArray(8, '\0'))) + data
+            << true;
+        QTest::newRow("64-bit sizes")
+            << ftyp + box64("moov", mvhd) + box64("mdat", "xx") + box("moof", {}) << true;
+        QTest::newRow("expecting fragments in a 64-bit movie box")
+            << ftyp + box64("moov", box("mvex", {})) << true;
+        QByteArray toTheEnd = box("mdat", "xx") + box("moof", {});
+        toTheEnd[3] = 0; // a size of 0 runs to the end of the file: what follows is its data
+        QTest::newRow("data to the end") << ftyp + box("moov", mvhd) + toTheEnd << false;
+        QTest::newRow("cut inside a header")
+            << ftyp + box("moov", mvhd) + QByteArray("\0\0") << false;
+        QTest::newRow("cut inside a 64-bit size") << ftyp + box64("moov", mvhd).left(12) << false;
+        QByteArray tooSmall = box("free", {}) + box("moof", {});
+        tooSmall[3] = 4; // smaller than its own header
+        QTest::newRow("size below the header") << ftyp + tooSmall << false;
+    }
+    void movieFragments() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, fragments);
+        QFile file(dir_.filePath("boxes.mp4"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        QCOMPARE(hasMovieFragments(file.fileName().toStdString()), fragments);
     }
 
     // 40,000 tiny frames: the length and positions past 16 bits, a square picture

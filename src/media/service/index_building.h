@@ -50,6 +50,8 @@ BuiltIndex buildFrameIndex(AVFormatContext* format, int stream, const std::strin
 std::function<void()>& readingSeam();
 
 // True when an MP4/MOV file's pictures lie in movie fragments, beyond its sample tables.
+// Such a file is read through: where a segment index (sidx) leads to the fragments, the
+// demuxer's index holds at opening only those it has visited.
 bool hasMovieFragments(const std::string& path);
 
 } // namespace media::service
