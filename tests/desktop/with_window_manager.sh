@@ -2,7 +2,7 @@
 # Runs a command on a virtual X server of 1280 x 1024 under openbox, so that windows get the
 # frames, placement and activation of a real desktop. Ends both servers it started.
 set -euo pipefail
-for tool in Xvfb openbox xwininfo xdotool; do
+for tool in Xvfb openbox xdpyinfo xprop xwininfo xdotool; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh" >&2; exit 1; }
 done
 
@@ -39,15 +39,35 @@ for attempt in 1 2 3; do
 done
 [ -n "$xvfb" ] || exit 1
 export DISPLAY=":$(head -n1 "$work/display")"
+# A server may name its display a moment before it accepts clients.
+for _ in $(seq 200); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.05
+done
+if ! xdpyinfo >/dev/null 2>&1; then
+    echo "Xvfb accepts no client on $DISPLAY:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
 
 # A home of its own: openbox and Qt keep their settings there.
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm=$!
-for _ in $(seq 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.05
+# Started again when it ends before it has taken the screen, twice at most.
+managing() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+for attempt in 1 2 3; do
+    openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+    wm=$!
+    for _ in $(seq 200); do
+        managing && break
+        kill -0 "$wm" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill -0 "$wm" 2>/dev/null && break
+    echo "openbox ended while starting (attempt $attempt)" >&2
+    wait "$wm" 2>/dev/null || true
+    wm=""
 done
+[ -n "$wm" ] || { cat "$work/openbox.log" >&2; exit 1; }
 # Ready once it frames a window: a probe window's parent is then no longer the root.
 xmessage -name probe probe >/dev/null 2>&1 &
 probe=$!
