@@ -3,7 +3,7 @@
 // corpora, which must reach the device (written out for the fuzzers when UGOKI_FUZZ_CORPUS
 // names a folder).
 #include "fuzz_drivers.h"
-#include "media/service/command_parser.h"
+#include "media/service/commands/command_parser.h"
 #include "toolkit/dialogs.h"
 
 #include <QtTest>

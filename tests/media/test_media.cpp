@@ -2,9 +2,9 @@
 // decode order, what it makes of files and containers, and its answers to commands.
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
+#include "media/service/commands/error_codes.h"
+#include "media/service/container/index_building.h"
 #include "media/service/decode_worker.h"
-#include "media/service/error_codes.h"
-#include "media/service/index_building.h"
 #include "media/service/media_service.h"
 #include "support/media_stage.h"
 #include "support/reference_pictures.h"

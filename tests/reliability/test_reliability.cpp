@@ -6,7 +6,7 @@
 #include "measurement/conversion.h"
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
-#include "media/service/error_codes.h"
+#include "media/service/commands/error_codes.h"
 #include "support/avi_bytes.h"
 #include "support/support.h"
 #include "support/window_driver.h"

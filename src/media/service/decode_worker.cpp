@@ -1,7 +1,7 @@
 #include "media/service/decode_worker.h"
 
-#include "media/service/display_transform.h"
-#include "media/service/picture_fit.h"
+#include "media/service/pictures/display_transform.h"
+#include "media/service/pictures/picture_fit.h"
 
 extern "C" {
 #include <libavutil/frame.h>

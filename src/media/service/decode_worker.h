@@ -1,9 +1,9 @@
 #pragma once
 
-#include "media/service/frame_cache.h"
-#include "media/service/picture_pool.h"
-#include "media/service/picture_scaler.h"
-#include "media/service/picture_source.h"
+#include "media/service/decoding/picture_source.h"
+#include "media/service/pictures/frame_cache.h"
+#include "media/service/pictures/picture_pool.h"
+#include "media/service/pictures/picture_scaler.h"
 #include "media/service/playback_clock.h"
 
 #include <QImage>

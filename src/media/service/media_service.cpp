@@ -1,8 +1,8 @@
 #include "media/service/media_service.h"
 
-#include "media/service/avi_claims.h"
-#include "media/service/command_parser.h"
-#include "media/service/error_codes.h"
+#include "media/service/commands/command_parser.h"
+#include "media/service/commands/error_codes.h"
+#include "media/service/container/avi_claims.h"
 #include "media/service/video_device.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "media/service/video_device.h"
 
-#include "media/service/error_codes.h"
-#include "media/service/picture_fit.h"
+#include "media/service/commands/error_codes.h"
+#include "media/service/pictures/picture_fit.h"
 #include "toolkit/background_work.h"
 #include "toolkit/handle_registry.h"
 #include "toolkit/picture_box.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/service/command_parser.h"
+#include "media/service/commands/command_parser.h"
 #include "media/service/decode_worker.h"
 #include "media/service/video_window.h"
 

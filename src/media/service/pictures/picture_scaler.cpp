@@ -1,4 +1,4 @@
-#include "media/service/picture_scaler.h"
+#include "media/service/pictures/picture_scaler.h"
 
 extern "C" {
 #include <libavutil/frame.h>

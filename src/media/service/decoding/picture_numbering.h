@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/service/frame_index.h"
+#include "media/service/container/frame_index.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "media/service/display_transform.h"
+#include "media/service/pictures/display_transform.h"
 
 #include <cmath>
 

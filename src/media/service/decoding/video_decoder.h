@@ -1,9 +1,9 @@
 #pragma once
 
-#include "media/service/display_transform.h"
-#include "media/service/frame_index.h"
-#include "media/service/index_building.h"
-#include "media/service/picture_numbering.h"
+#include "media/service/container/frame_index.h"
+#include "media/service/container/index_building.h"
+#include "media/service/decoding/picture_numbering.h"
+#include "media/service/pictures/display_transform.h"
 
 #include <QSizeF>
 #include <cstdint>

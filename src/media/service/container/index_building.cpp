@@ -1,6 +1,6 @@
-#include "media/service/index_building.h"
+#include "media/service/container/index_building.h"
 
-#include "media/service/error_codes.h"
+#include "media/service/commands/error_codes.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,4 +1,4 @@
-#include "media/service/picture_source.h"
+#include "media/service/decoding/picture_source.h"
 
 extern "C" {
 #include <libavutil/frame.h>

@@ -1,4 +1,4 @@
-#include "media/service/frame_cache.h"
+#include "media/service/pictures/frame_cache.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
-#include "media/service/avi_claims.h"
+#include "media/service/container/avi_claims.h"
 
-#include "media/service/error_codes.h"
+#include "media/service/commands/error_codes.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "media/service/command_parser.h"
+#include "media/service/commands/command_parser.h"
 
-#include "media/service/error_codes.h"
-#include "media/service/picture_fit.h"
+#include "media/service/commands/error_codes.h"
+#include "media/service/pictures/picture_fit.h"
 
 #include <algorithm>
 #include <charconv>

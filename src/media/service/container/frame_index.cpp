@@ -1,4 +1,4 @@
-#include "media/service/frame_index.h"
+#include "media/service/container/frame_index.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "media/service/video_decoder.h"
+#include "media/service/decoding/video_decoder.h"
 
-#include "media/service/error_codes.h"
-#include "media/service/index_building.h"
+#include "media/service/commands/error_codes.h"
+#include "media/service/container/index_building.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

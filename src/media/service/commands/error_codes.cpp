@@ -1,4 +1,4 @@
-#include "media/service/error_codes.h"
+#include "media/service/commands/error_codes.h"
 
 namespace media::service {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/service/picture_shrink.h"
+#include "media/service/pictures/picture_shrink.h"
 
 #include <QImage>
 #include <QSize>

@@ -1,4 +1,4 @@
-#include "media/service/picture_pool.h"
+#include "media/service/pictures/picture_pool.h"
 
 #include <cstdlib>
 #include <sys/mman.h>

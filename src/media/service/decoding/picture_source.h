@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/service/video_decoder.h"
+#include "media/service/decoding/video_decoder.h"
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "media/service/picture_fit.h"
+#include "media/service/pictures/picture_fit.h"
 
 #include <QPainter>
 #include <algorithm>

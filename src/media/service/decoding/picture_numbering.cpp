@@ -1,4 +1,4 @@
-#include "media/service/picture_numbering.h"
+#include "media/service/decoding/picture_numbering.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Built with -O3: the block averages below are meant to be vectorised.
-#include "media/service/picture_shrink.h"
+#include "media/service/pictures/picture_shrink.h"
 
 extern "C" {
 #include <libavutil/frame.h>
