@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -71,6 +72,12 @@ class DecodeWorker {
     ShownPicture waitForPicture();
 
   private:
+    // Pictures decoded ahead of the one shown, so that a forward step finds its picture ready.
+    static constexpr int kAhead = 2;
+    // Work that moves the decoder away from the forward path waits until the user has paused
+    // this long, so that steps in quick succession do not wait behind it.
+    static constexpr auto kGrace = std::chrono::milliseconds(40);
+
     enum class Mode { Show, Play };
     struct Request {
         std::uint64_t generation = 0;
