@@ -97,28 +97,37 @@ bool dropPageCache() {
     return std::fclose(drop) == 0 && dropped;
 }
 
-// Opening the short and the long 4K file, each in a fresh process: warm (after one open that
-// fills the page cache) and, where the page cache can be emptied, cold.
+// Opening the short and the long 4K file, each in a fresh process, one beside the other so
+// that both see the machine alike: warm (after one open that fills the page cache) and,
+// where the page cache can be emptied, cold.
 bench::OpenFigures measureOpening(const bench::OpenTimeFiles& files) {
     bench::OpenFigures figures;
-    const auto open = [](const std::string& path) {
-        return runInChild({"--open-probe", QString::fromStdString(path)});
+    const auto open = [&figures](const std::string& path, std::vector<double>* times, double* rss) {
+        const bench::ProbeResult result =
+            runInChild({"--open-probe", QString::fromStdString(path)});
+        if (times)
+            times->push_back(result.values.count("open") ? result.values.at("open") : INFINITY);
+        if (rss && result.values.count("peak rss"))
+            *rss = std::max(*rss, result.values.at("peak rss"));
+        if (!result.error.empty())
+            figures.error = result.error;
     };
-    for (const auto& [path, warm, cold, rss] :
-         {std::tuple{files.shortFile, &figures.shortWarm, &figures.shortCold, &figures.shortRss},
-          {files.longFile, &figures.longWarm, &figures.longCold, &figures.longRss}}) {
-        open(path);
-        for (int run = 0; run < 5; ++run) {
-            const bench::ProbeResult result = open(path);
-            warm->push_back(result.values.count("open") ? result.values.at("open") : INFINITY);
-            *rss = std::max(*rss,
-                            result.values.count("peak rss") ? result.values.at("peak rss") : 0.0);
-            if (!result.error.empty())
-                figures.error = result.error;
-        }
-        for (int run = 0; run < 3 && (figures.coldMeasured = dropPageCache()); ++run) {
-            const bench::ProbeResult result = open(path);
-            cold->push_back(result.values.count("open") ? result.values.at("open") : INFINITY);
+    open(files.shortFile, nullptr, nullptr);
+    open(files.longFile, nullptr, nullptr);
+    // Short then long, then long then short: neither always goes first.
+    for (int run = 0; run < 8; ++run) {
+        const bool shortFirst = run % 2 == 0;
+        for (const bool isShort : {shortFirst, !shortFirst})
+            open(isShort ? files.shortFile : files.longFile,
+                 isShort ? &figures.shortWarm : &figures.longWarm,
+                 isShort ? &figures.shortRss : &figures.longRss);
+    }
+    for (int run = 0; run < 4 && (figures.coldMeasured = dropPageCache()); ++run) {
+        const bool shortFirst = run % 2 == 0;
+        for (const bool isShort : {shortFirst, !shortFirst}) {
+            dropPageCache();
+            open(isShort ? files.shortFile : files.longFile,
+                 isShort ? &figures.shortCold : &figures.longCold, nullptr);
         }
     }
     figures.longBytes = QFileInfo(QString::fromStdString(files.longFile)).size();
@@ -143,6 +152,9 @@ int main(int argc, char** argv) {
     const bool rewrite = args.contains("--rewrite");
     // --only TEXT: the videos whose names hold TEXT ("open" for the open-time row).
     const QString only = args.indexOf("--only") > 0 ? args.value(args.indexOf("--only") + 1) : "";
+    // --rounds N: each video measured N times, every target judged on its median ratio.
+    const int roundCount = std::max(
+        1, args.indexOf("--rounds") > 0 ? args.value(args.indexOf("--rounds") + 1).toInt() : 3);
     QDir().mkpath(folder);
 
     int failures = 0;
@@ -156,19 +168,29 @@ int main(int argc, char** argv) {
             say(problem);
             return 1;
         }
-        bench::VideoFigures figures;
-        figures.name = video.name;
-        figures.longGop = video.longGop;
-        figures.fps = double(video.settings.fpsNum) / video.settings.fpsDen;
-        say("references on " + video.fileName);
-        if (!measureReferences(path, video, figures))
-            return 1;
-        say("service on " + video.fileName);
-        figures.service = measureService(path, video);
-        const auto checks = bench::checkTargets(figures);
+        // The references and the service take turns, the references first in every other
+        // round, so that a change in the machine's load falls on both sides alike.
+        std::vector<bench::VideoFigures> rounds;
+        std::vector<std::vector<bench::TargetCheck>> roundChecks;
+        for (int round = 0; round < roundCount; ++round) {
+            bench::VideoFigures figures;
+            figures.name = video.name;
+            figures.longGop = video.longGop;
+            figures.fps = double(video.settings.fpsNum) / video.settings.fpsDen;
+            const bool referencesFirst = round % 2 == 0;
+            say("round " + std::to_string(round + 1) + " on " + video.fileName);
+            if (referencesFirst && !measureReferences(path, video, figures))
+                return 1;
+            figures.service = measureService(path, video);
+            if (!referencesFirst && !measureReferences(path, video, figures))
+                return 1;
+            roundChecks.push_back(bench::checkTargets(figures));
+            rounds.push_back(std::move(figures));
+        }
+        const auto checks = bench::overRounds(roundChecks);
         failures += static_cast<int>(
             std::count_if(checks.begin(), checks.end(), [](const auto& c) { return !c.pass(); }));
-        std::printf("%s", (bench::formatFigures(figures) + bench::formatTargets(checks)).c_str());
+        std::printf("%s", (bench::formatFigures(rounds) + bench::formatTargets(checks)).c_str());
         std::fflush(stdout);
     }
     if (!only.isEmpty() && only != "open") {

@@ -36,6 +36,33 @@ double ratio(double a, double b) {
     return b > 0 ? a / b : INFINITY;
 }
 
+// A target judged on the median of ratios measured side by side.
+TargetCheck judged(std::string what, const std::vector<double>& ratios, double limit) {
+    const Summary s = summarize(ratios);
+    return {.what = std::move(what),
+            .ratio = ratios.empty() ? INFINITY : s.median,
+            .limit = limit,
+            .low = ratios.empty() ? INFINITY : *std::min_element(ratios.begin(), ratios.end()),
+            .high = s.max,
+            .rounds = s.count};
+}
+
+// The samples of every round in one list.
+std::vector<double> pooled(const std::vector<VideoFigures>& rounds,
+                           const std::vector<double>& (*of)(const VideoFigures&)) {
+    std::vector<double> all;
+    for (const VideoFigures& f : rounds)
+        all.insert(all.end(), of(f).begin(), of(f).end());
+    return all;
+}
+
+std::vector<double> pooledSeries(const std::vector<VideoFigures>& rounds, const std::string& name) {
+    std::vector<double> all;
+    for (const VideoFigures& f : rounds)
+        all.insert(all.end(), samples(f.service, name).begin(), samples(f.service, name).end());
+    return all;
+}
+
 } // namespace
 
 std::vector<TargetCheck> checkTargets(const VideoFigures& f) {
@@ -92,56 +119,99 @@ std::vector<TargetCheck> checkTargets(const VideoFigures& f) {
     return checks;
 }
 
-std::string formatFigures(const VideoFigures& f) {
-    const ProbeResult& s = f.service;
-    std::string out = "\n== " + f.name + " ==\n";
+std::vector<TargetCheck> overRounds(const std::vector<std::vector<TargetCheck>>& rounds) {
+    std::vector<TargetCheck> checks;
+    for (std::size_t i = 0; !rounds.empty() && i < rounds.front().size(); ++i) {
+        std::vector<double> ratios;
+        for (const auto& round : rounds)
+            if (i < round.size())
+                ratios.push_back(round[i].ratio);
+        const TargetCheck& first = rounds.front()[i];
+        TargetCheck check = judged(first.what, ratios, first.limit);
+        check.atLeast = first.atLeast;
+        checks.push_back(check);
+    }
+    return checks;
+}
+
+std::string formatFigures(const std::vector<VideoFigures>& rounds) {
+    if (rounds.empty())
+        return {};
+    const VideoFigures& f = rounds.front();
+    const auto series = [&rounds](const std::string& name) { return pooledSeries(rounds, name); };
+    std::string out =
+        "\n== " + f.name + " (" + std::to_string(rounds.size()) + " rounds, samples pooled) ==\n";
     char line[200];
     std::snprintf(line, sizeof line, "  %-34s %5s %9s %9s %9s   (ms)\n", "", "n", "median", "p95",
                   "max");
     out += line;
-    std::snprintf(line, sizeof line, "  %-34s %5d %9.2f\n", "open, to the first picture", 1,
-                  value(s, "open"));
-    out += line;
-    out += row("forward step (+ update)", summarize(samples(s, "forward")));
-    for (const char* series : {"reverse within", "reverse across"}) {
-        out += row(std::string(series) == "reverse within" ? "reverse step from 200"
-                                                           : "reverse step across the keyframe",
-                   summarize(samples(s, series)));
-        std::snprintf(line, sizeof line, "  %-34s %5s the slowest brought frame %.0f\n", "", "",
-                      value(s, std::string(series) + " slowest at"));
-        out += line;
+    std::vector<double> opens;
+    for (const VideoFigures& round : rounds)
+        opens.push_back(value(round.service, "open"));
+    out += row("open, to the first picture", summarize(opens));
+    out += row("forward step (+ update)", summarize(series("forward")));
+    for (const char* name : {"reverse within", "reverse across"}) {
+        out += row(std::string(name) == "reverse within" ? "reverse step from 200"
+                                                         : "reverse step across the keyframe",
+                   summarize(series(name)));
+        std::string at;
+        for (const VideoFigures& round : rounds)
+            at +=
+                " " + std::to_string(int(value(round.service, std::string(name) + " slowest at")));
+        out += "  " + std::string(41, ' ') + "the slowest brought frame" + at + "\n";
     }
-    out += row("random seek (+ update)", summarize(samples(s, "seek")));
-    out += row("random seek, fresh open (+ update)", summarize(samples(s, "cold seek")));
-    out += row("update alone", summarize(samples(s, "update")));
-    out += row("reverse step, one per 150 ms", summarize(samples(s, "reverse at pace")));
-    out += row("playback |error| vs due time", summarize(absolute(samples(s, "pacing error"))));
-    out += row("floor: decode + scale a picture", summarize(f.floor));
+    out += row("random seek (+ update)", summarize(series("seek")));
+    out += row("random seek, fresh open (+ update)", summarize(series("cold seek")));
+    out += row("update alone", summarize(series("update")));
+    out += row("reverse step, one per 150 ms", summarize(series("reverse at pace")));
+    out += row("playback |error| vs due time", summarize(absolute(series("pacing error"))));
+    out += row("floor: decode + scale a picture",
+               summarize(pooled(rounds, [](const VideoFigures& r) -> const std::vector<double>& {
+                   return r.floor;
+               })));
     if (f.longGop) {
-        std::snprintf(line, sizeof line, "  %-34s %5d %9.2f\n", "floor: decode + scale one GOP",
-                      f.gop, f.gopMs);
+        std::vector<double> gops;
+        for (const VideoFigures& round : rounds)
+            gops.push_back(round.gopMs);
+        std::snprintf(line, sizeof line, "  %-34s %5d %9.2f  (median of the rounds)\n",
+                      "floor: decode + scale one GOP", f.gop, summarize(gops).median);
         out += line;
     }
-    out += row("naive: reverse step", summarize(f.naiveReverse));
-    out += row("naive: random seek, fresh open", summarize(f.naiveSeek));
-    std::snprintf(line, sizeof line,
-                  "  presented while playing 5 s: %.0f of %.0f due, last position %.0f; peak RSS "
-                  "%.1f MB; wrong frames %.0f\n",
-                  value(s, "presented"), std::min(value(s, "last position"), 5.0 * f.fps),
-                  value(s, "last position"), value(s, "peak rss"), value(s, "wrong frames"));
-    out += line;
-    if (!s.error.empty())
-        out += "  service: " + s.error + "\n";
+    out += row("naive: reverse step",
+               summarize(pooled(rounds, [](const VideoFigures& r) -> const std::vector<double>& {
+                   return r.naiveReverse;
+               })));
+    out += row("naive: random seek, fresh open",
+               summarize(pooled(rounds, [](const VideoFigures& r) -> const std::vector<double>& {
+                   return r.naiveSeek;
+               })));
+    for (const VideoFigures& round : rounds) {
+        const ProbeResult& s = round.service;
+        std::snprintf(line, sizeof line,
+                      "  presented while playing 5 s: %.0f of %.0f due, last position %.0f; peak "
+                      "RSS %.1f MB; wrong frames %.0f\n",
+                      value(s, "presented"), std::min(value(s, "last position"), 5.0 * f.fps),
+                      value(s, "last position"), value(s, "peak rss"), value(s, "wrong frames"));
+        out += line;
+        if (!s.error.empty())
+            out += "  service: " + s.error + "\n";
+    }
     return out;
 }
 
 std::vector<TargetCheck> checkOpenTargets(const OpenFigures& f) {
+    const auto pairs = [](const std::vector<double>& longer, const std::vector<double>& shorter) {
+        std::vector<double> ratios;
+        for (std::size_t k = 0; k < std::min(longer.size(), shorter.size()); ++k)
+            ratios.push_back(ratio(longer[k], shorter[k]));
+        return ratios;
+    };
     std::vector<TargetCheck> checks;
-    checks.push_back({"open, warm: long file <= 1.2 x short file",
-                      ratio(summarize(f.longWarm).median, summarize(f.shortWarm).median), 1.2});
+    checks.push_back(
+        judged("open, warm: long file <= 1.2 x short file", pairs(f.longWarm, f.shortWarm), 1.2));
     if (f.coldMeasured)
-        checks.push_back({"open, cold: long file <= 1.2 x short file",
-                          ratio(summarize(f.longCold).median, summarize(f.shortCold).median), 1.2});
+        checks.push_back(judged("open, cold: long file <= 1.2 x short file",
+                                pairs(f.longCold, f.shortCold), 1.2));
     checks.push_back({"peak RSS: long file within 10 % of short file",
                       std::fabs(ratio(f.longRss, f.shortRss) - 1), 0.1});
     checks.push_back({"peak RSS <= 250 MB (in MB)", std::max(f.shortRss, f.longRss), 250.0});
@@ -177,9 +247,14 @@ std::string formatOpening(const OpenFigures& f) {
 std::string formatTargets(const std::vector<TargetCheck>& checks) {
     std::string out;
     for (const TargetCheck& c : checks) {
-        char line[200];
-        std::snprintf(line, sizeof line, "  %s  %-62s %8.2f\n", c.pass() ? "PASS" : "FAIL",
-                      c.what.c_str(), c.ratio);
+        char line[240];
+        if (c.rounds > 1)
+            std::snprintf(line, sizeof line, "  %s  %-62s %8.2f  (%.2f-%.2f over %d)\n",
+                          c.pass() ? "PASS" : "FAIL", c.what.c_str(), c.ratio, c.low, c.high,
+                          c.rounds);
+        else
+            std::snprintf(line, sizeof line, "  %s  %-62s %8.2f\n", c.pass() ? "PASS" : "FAIL",
+                          c.what.c_str(), c.ratio);
         out += line;
     }
     return out;
