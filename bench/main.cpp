@@ -47,8 +47,6 @@ bool measureReferences(const std::string& path, const bench::BenchVideo& video,
     for (int from : {200, video.crossedKeyframe() + 1})
         for (int target = from - 1; target > from - 100; target -= 10)
             figures.naiveReverse.push_back(decoder.showNaive(target));
-    for (int target : bench::coldSeekTargets(video.settings.frames))
-        figures.naiveSeek.push_back(decoder.showNaive(target));
     return true;
 }
 
@@ -66,11 +64,17 @@ bench::ProbeResult runInChild(const QStringList& arguments) {
 
 bench::ProbeResult measureService(const std::string& path, const bench::BenchVideo& video) {
     const auto& s = video.settings;
-    return runInChild({"--probe", QString::fromStdString(path),
-                       QString::number(s.width * double(s.sarNum) / s.sarDen),
-                       QString::number(s.height), QString::number(s.frames),
-                       QString::number(double(s.fpsNum) / s.fpsDen),
-                       QString::number(video.crossedKeyframe())});
+    const QStringList shape{QString::fromStdString(path),
+                            QString::number(s.width * double(s.sarNum) / s.sarDen),
+                            QString::number(s.height), QString::number(s.frames)};
+    bench::ProbeResult result = runInChild(QStringList{"--probe"} + shape +
+                                           QStringList{QString::number(double(s.fpsNum) / s.fpsDen),
+                                                       QString::number(video.crossedKeyframe())});
+    const bench::ProbeResult seeks = runInChild(QStringList{"--seek-probe"} + shape);
+    result.series.insert(seeks.series.begin(), seeks.series.end());
+    if (result.error.empty())
+        result.error = seeks.error;
+    return result;
 }
 
 int runProbe(const QStringList& args) {
@@ -79,6 +83,9 @@ int runProbe(const QStringList& args) {
         result = bench::probeService(args[2].toStdString(), args[5].toInt(),
                                      QSizeF(args[3].toDouble(), args[4].toDouble()),
                                      args[6].toDouble(), args[7].toInt());
+    else if (args.size() >= 6 && args[1] == "--seek-probe")
+        result = bench::probeFreshSeeks(args[2].toStdString(), args[5].toInt(),
+                                        QSizeF(args[3].toDouble(), args[4].toDouble()));
     else if (args.size() >= 3 && args[1] == "--open-probe")
         result = bench::probeOpen(args[2].toStdString());
     else

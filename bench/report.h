@@ -18,7 +18,6 @@ struct VideoFigures {
     std::vector<double> floor;        // decode + scale of each picture, in order
     double gopMs = 0;                 // decode + scale of the first GOP
     std::vector<double> naiveReverse; // a sample of the reverse steps, done naively
-    std::vector<double> naiveSeek;    // a sample of the random seeks, done naively
 };
 
 struct TargetCheck {

@@ -4,6 +4,7 @@
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
 #include "media/service/media_service.h"
+#include "reference_decoder.h"
 #include "toolkit/picture_box.h"
 #include "videogen/frame_code.h"
 
@@ -130,10 +131,27 @@ class Probe {
         }
     }
 
+    // Each target on a freshly opened file, in turns with the naive reference in this
+    // process, so that both see the machine alike; the file is closed before the reference
+    // goes, so that no work of the service's is left running beside it.
     void coldSeeks(int frames) {
-        for (int target : coldSeekTargets(frames)) {
-            reopen();
-            result_.series["cold seek"].push_back(timed(media::seekCommand(target), target));
+        send(media::closeCommand());
+        ReferenceDecoder naive;
+        if (const std::string problem = naive.open(path_, video_.size()); !problem.empty())
+            result_.error = problem;
+        const std::vector<int> targets = coldSeekTargets(frames);
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            for (const bool serviceNow : {i % 2 == 0, i % 2 != 0}) {
+                if (!serviceNow) {
+                    result_.series["naive seek"].push_back(naive.showNaive(targets[i]));
+                    continue;
+                }
+                send(media::openCommand(Module1::GetShortName(path_), video_.hWnd()));
+                send(media::putDestinationCommand(video_.outerWidth(), video_.outerHeight()));
+                result_.series["cold seek"].push_back(
+                    timed(media::seekCommand(targets[i]), targets[i]));
+                send(media::closeCommand());
+            }
         }
     }
 
@@ -222,7 +240,6 @@ ProbeResult probeService(const std::string& path, int frames, QSizeF shape, doub
         if (!probe.open(path))
             return result;
         probe.randomSeeks(frames);
-        probe.coldSeeks(frames);
         probe.reopen();
         probe.series("forward", media::stepCommand(), 0, 100, +1);
         probe.reopen();
@@ -236,6 +253,16 @@ ProbeResult probeService(const std::string& path, int frames, QSizeF shape, doub
         probe.finish();
     }
     result.values["peak rss"] = peakRssMb();
+    return result;
+}
+
+ProbeResult probeFreshSeeks(const std::string& path, int frames, QSizeF shape) {
+    ProbeResult result;
+    Probe probe(result);
+    probe.locate(shape);
+    if (!probe.open(path))
+        return result;
+    probe.coldSeeks(frames);
     return result;
 }
 

@@ -18,9 +18,13 @@ struct ProbeResult {
 // Drives the media service through the command channel the main window uses, on a video
 // area and a measuring area of the main window's sizes. `shape` is the picture's display
 // shape, to find the frame number in what update paints; `keyframe` is the one the steps
-// back cross. Needs a QApplication.
+// back cross; the fresh-open seeks are left to probeFreshSeeks. Needs a QApplication.
 ProbeResult probeService(const std::string& path, int frames, QSizeF shape, double fps,
                          int keyframe);
+// Seeks to each of coldSeekTargets() on a freshly opened file, in turns with the naive
+// reference decoder in the same process: "cold seek" and "naive seek". A process of its own,
+// so that the reference's memory is not counted as the service's.
+ProbeResult probeFreshSeeks(const std::string& path, int frames, QSizeF shape);
 // Opens the file as the main window does, shows its first picture, then a picture in the
 // middle and the 20 after it: "open" and the peak memory.
 ProbeResult probeOpen(const std::string& path);
