@@ -9,6 +9,8 @@ std::array<float, kTableSize> PosY{};
 std::array<float, kTableSize> VelX{};
 std::array<float, kTableSize> VelY{};
 std::array<float, kTableSize> TimeT{};
+measurement::TimeBase FrameTime;
+std::optional<measurement::LengthReference> LengthScale;
 
 void resetTable() {
     MarkCount = 0;
@@ -18,6 +20,8 @@ void resetTable() {
     VelX.fill(0.0f);
     VelY.fill(0.0f);
     TimeT.fill(0.0f);
+    FrameTime = {};
+    LengthScale.reset();
 }
 
 } // namespace Module1

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "measurement/length_reference.h"
+#include "measurement/time_base.h"
+
 #include <array>
 #include <cstdint>
+#include <optional>
 
 // The process-wide measurement table: written by the main window while the user marks the
 // object, read by the graph windows when they draw. Marks occupy indices 1..MarkCount of
@@ -22,7 +26,13 @@ extern std::array<float, kTableSize> VelX;          // unit lengths per second (
 extern std::array<float, kTableSize> VelY;
 extern std::array<float, kTableSize> TimeT; // seconds (graph windows)
 
-// Back to the state at program start: no marks and every entry zero.
+// How long a frame lasts and how long a unit length is, as the user chose them for the video
+// that is open: 1/30 s and no reference until then. Marks keep only pixels and frame gaps,
+// so a change here recomputes everything the graphs and the copied tables show.
+extern measurement::TimeBase FrameTime;
+extern std::optional<measurement::LengthReference> LengthScale;
+
+// Back to the state at program start: no marks, every entry zero, 1/30 s, no reference.
 void resetTable();
 
 } // namespace Module1

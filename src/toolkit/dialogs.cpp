@@ -1,6 +1,7 @@
 #include "toolkit/dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -21,6 +22,16 @@ MessageBoxHandler& messageBoxHandler() {
 
 OpenFileHandler& openFileHandler() {
     static OpenFileHandler handler;
+    return handler;
+}
+
+AskHandler& askHandler() {
+    static AskHandler handler;
+    return handler;
+}
+
+DialogHandler& dialogHandler() {
+    static DialogHandler handler;
     return handler;
 }
 
@@ -84,6 +95,21 @@ std::optional<QString> getOpenFileName(QWidget* parent, const QString& title,
     return path;
 }
 
+bool ask(QWidget* parent, const QString& text, const QString& caption) {
+    if (askHandler())
+        return askHandler()(text, caption);
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+int runDialog(QDialog& dialog) {
+    if (dialogHandler())
+        return dialogHandler()(dialog);
+    return dialog.exec();
+}
+
 void setBeepHandler(BeepHandler handler) {
     beepHandler() = std::move(handler);
 }
@@ -92,6 +118,13 @@ void setMessageBoxHandler(MessageBoxHandler handler) {
 }
 void setOpenFileHandler(OpenFileHandler handler) {
     openFileHandler() = std::move(handler);
+}
+
+void setAskHandler(AskHandler handler) {
+    askHandler() = std::move(handler);
+}
+void setDialogHandler(DialogHandler handler) {
+    dialogHandler() = std::move(handler);
 }
 
 } // namespace toolkit

@@ -249,6 +249,11 @@ void PictureBox::printText(const QString& text) {
     client_->update();
 }
 
+double PictureBox::textWidth(const QString& text) const {
+    const double pixels = QFontMetricsF(drawingFont(), &image_).horizontalAdvance(text);
+    return toUser({pixels, 0.0}).x() - toUser({0.0, 0.0}).x();
+}
+
 void PictureBox::paintImage(const QImage& picture) {
     {
         QPainter painter(&image_);

@@ -85,6 +85,8 @@ class PictureBox : public QWidget {
     // Text in the fore colour with its top-left corner at the current position; afterwards
     // the current position is the start of the next line.
     void printText(const QString& text);
+    // How wide printText would make one line of text, in the current scale.
+    double textWidth(const QString& text) const;
     // Paints a picture at the client origin in copy mode, clipped to the client area.
     void paintImage(const QImage& picture);
 
