@@ -6,6 +6,7 @@
 #include "toolkit/picture_box.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace graphs {
 
@@ -20,6 +21,8 @@ constexpr double kLabelFontSize = 10.0;
 constexpr double kTitleFontSize = 14.0;
 // Practically black, yet not the black of the grid: red 10 of 255.
 const QColor kAccelerationColour(10, 0, 0);
+// Where the readout in m/s² ends: a few units before "加速度aｘ=".
+constexpr double kSiReadoutEnd = 446.0;
 
 void printAt(PictureBox& pic, double x, double y, const QString& text) {
     pic.setCurrentX(x);
@@ -27,7 +30,7 @@ void printAt(PictureBox& pic, double x, double y, const QString& text) {
     pic.printText(text);
 }
 
-void drawTimeGrid(PictureBox& pic, float yokoBairitu) {
+void drawTimeGrid(PictureBox& pic, float yokoBairitu, double framesPerSecond) {
     const QColor black = common::QBColor(common::Black);
     pic.setDrawStyle(LineStyle::Dot);
     for (int k = 0; k <= kTicks; ++k) {
@@ -39,7 +42,10 @@ void drawTimeGrid(PictureBox& pic, float yokoBairitu) {
     for (int k = 0; k <= kTicks; ++k)
         printAt(pic, kPlotLeft + kTickX * k - 6, 420, timeLabel(k, yokoBairitu));
     printAt(pic, 314, 440, QStringLiteral("時間 ｔ"));
-    printAt(pic, 570, 440, QStringLiteral("×1/30秒"));
+    // Another rate's caption ends where the counted one does.
+    const QString counted = QStringLiteral("×1/30秒");
+    const QString caption = QStringLiteral("×1/%1秒").arg(measurement::rateText(framesPerSecond));
+    printAt(pic, std::floor(570 + pic.textWidth(counted) - pic.textWidth(caption)), 440, caption);
 }
 
 void drawValueGrid(PictureBox& pic, const ChartFace& face) {
@@ -68,7 +74,8 @@ void drawTitles(PictureBox& pic, const ChartFace& face) {
 
 } // namespace
 
-void drawEmptyChart(PictureBox& pic, const ChartFace& face, float yokoBairitu) {
+void drawEmptyChart(PictureBox& pic, const ChartFace& face, float yokoBairitu,
+                    double framesPerSecond) {
     pic.setUserScale(0, 0, kScaleWidth, kScaleHeight);
     pic.clear();
 
@@ -78,17 +85,17 @@ void drawEmptyChart(PictureBox& pic, const ChartFace& face, float yokoBairitu) {
     pic.drawBox(kPlotLeft, kPlotBottom, kPlotRight, kPlotTop, black);
     pic.drawLine(kPlotLeft, face.axisRow, kPlotRight, face.axisRow, black);
 
-    drawTimeGrid(pic, yokoBairitu);
+    drawTimeGrid(pic, yokoBairitu, framesPerSecond);
     drawValueGrid(pic, face);
     drawTitles(pic, face);
 }
 
 void plotDotSeries(PictureBox& pic, std::span<const float> times, std::span<const float> values,
                    double (*toChartY)(double, float), float tateBairitu, float yokoBairitu,
-                   const QColor& colour) {
+                   const QColor& colour, double stretch) {
     const std::size_t count = std::min(times.size(), values.size());
     for (std::size_t k = 0; k < count; ++k) {
-        const double x = chartX(times[k], yokoBairitu);
+        const double x = chartX(times[k] / stretch, yokoBairitu);
         const double y = toChartY(values[k], tateBairitu);
         if (!dotInsidePlot(x, y))
             return;
@@ -98,7 +105,8 @@ void plotDotSeries(PictureBox& pic, std::span<const float> times, std::span<cons
 }
 
 void drawFitCurve(PictureBox& pic, float yokoBairitu,
-                  const std::function<double(double t)>& chartYAt, const QColor& colour) {
+                  const std::function<double(double t)>& chartYAt, const QColor& colour,
+                  double stretch) {
     const double step = 0.001 / yokoBairitu;
     const double end = (kSecondsPerTickX * kTicks) / yokoBairitu;
     // Tested on the pixel that is set: a value just inside the frame may round onto it.
@@ -107,7 +115,7 @@ void drawFitCurve(PictureBox& pic, float yokoBairitu,
             .adjusted(1, 1, -1, -1);
     for (double t = 0.0; t <= end; t += step) {
         const auto x = static_cast<float>(chartX(t, yokoBairitu));
-        const auto y = static_cast<float>(chartYAt(t));
+        const auto y = static_cast<float>(chartYAt(t * stretch));
         if (pixelInsidePlot(x, y) && inside.contains(pic.pixelAt(x, y)))
             pic.setPixel(x, y, colour);
     }
@@ -122,6 +130,23 @@ void printAccelerations(PictureBox& pic, float ax, float ay) {
     printAt(pic, 450, 28, QStringLiteral("加速度aｙ="));
     printAt(pic, 515, 28, accelerationLabel(ay));
     printAt(pic, 555, 28, QStringLiteral("単位長／ｓｓ"));
+}
+
+void printAccelerationsInMetres(PictureBox& pic, float ax, float ay, double metresPerUnit) {
+    pic.setFontSize(kLabelFontSize);
+    pic.setForeColor(kAccelerationColour);
+    // Ending just before the readout, clear of the legend.
+    for (const auto& [a, y] : {std::pair{ax, 10}, std::pair{ay, 28}}) {
+        const QString text = siAccelerationText(a, metresPerUnit);
+        printAt(pic, std::floor(kSiReadoutEnd - pic.textWidth(text)), y, text);
+    }
+}
+
+QString siAccelerationText(float unitsPerSecondSquared, double metresPerUnit) {
+    const double value = static_cast<double>(unitsPerSecondSquared) * metresPerUnit;
+    // No "-0.00" for a value that rounds to nothing.
+    const double shown = std::abs(value) < 0.005 ? 0.0 : value;
+    return QStringLiteral("(%1 m/s²)").arg(shown, 0, 'f', 2);
 }
 
 } // namespace graphs

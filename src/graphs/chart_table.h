@@ -1,5 +1,7 @@
 #pragma once
 
+#include "measurement/time_base.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -16,14 +18,22 @@ struct Accelerations {
     float ay;
 };
 
+// How long a frame lasts, and a unit length where a reference gives it. Beyond the counted
+// 1/30 s the table states the time per frame in a line before the rows; with a reference
+// it states the scale too, and every length, velocity and acceleration follows in metres.
+struct TableUnits {
+    double framesPerSecond = measurement::kCountedFramesPerSecond;
+    std::optional<double> metresPerUnit;
+};
+
 // One row per mark: number, frames since mark 1, that time in seconds, x, y.
 QString positionTable(int markCount, std::span<const std::int32_t> frameGap,
                       std::span<const float> posX, std::span<const float> posY,
-                      std::optional<Accelerations> fit);
+                      std::optional<Accelerations> fit, const TableUnits& units = {});
 
 // One row per interval between two marks: number, the time of its middle, vx, vy.
 QString velocityTable(int markCount, std::span<const std::int32_t> frameGap,
                       std::span<const float> posX, std::span<const float> posY,
-                      std::optional<Accelerations> fit);
+                      std::optional<Accelerations> fit, const TableUnits& units = {});
 
 } // namespace graphs

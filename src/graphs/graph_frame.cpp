@@ -192,6 +192,12 @@ std::optional<Accelerations> GraphFrame::fittedAccelerations() const {
     return Accelerations{Saisyo_ax, Saisyo_ay};
 }
 
+TableUnits GraphFrame::tableUnits() {
+    return {Module1::FrameTime.framesPerSecond,
+            Module1::LengthScale ? std::optional(Module1::LengthScale->metresPerUnit())
+                                 : std::nullopt};
+}
+
 void GraphFrame::mnuCopyData_Click() {
     auto* data = new QMimeData;
     data->setText(tableText());
@@ -221,9 +227,20 @@ void GraphFrame::Graph_bairitu() {
         Graph_saisyo();
 }
 
+void GraphFrame::measuringChanged(double previousFramesPerSecond) {
+    const double faster = Module1::FrameTime.framesPerSecond / previousFramesPerSecond;
+    Saisyo_ax = static_cast<float>(Saisyo_ax * faster * faster);
+    Saisyo_ay = static_cast<float>(Saisyo_ay * faster * faster);
+    Saisyo_bx = static_cast<float>(Saisyo_bx * faster);
+    Saisyo_by = static_cast<float>(Saisyo_by * faster);
+    Graph_bairitu();
+}
+
 void GraphFrame::fitTimeAxisOnce(std::optional<float> lastTime) {
     if (!isTrue(Yoko_fit_flag) && lastTime) {
-        const YokoFit fit = fitTimeAxis(*lastTime, Yoko_step, Yoko_bairitu);
+        // The axis counts frames: the time as it would be at 1/30 s a frame.
+        const auto counted = static_cast<float>(*lastTime / Module1::FrameTime.stretch());
+        const YokoFit fit = fitTimeAxis(counted, Yoko_step, Yoko_bairitu);
         Yoko_step = fit.step;
         Yoko_bairitu = fit.bairitu;
     }

@@ -67,6 +67,10 @@ class GraphFrame : public QWidget {
 
     // Redraws the chart at the current magnifications, with the fit once it was asked for.
     void Graph_bairitu();
+    // How long a frame lasts or how long a unit length is has changed (it was
+    // `previousFramesPerSecond` a second): the fit is converted to the new time, its slopes
+    // and intercepts scaling with the rate, and the chart drawn again.
+    void measuringChanged(double previousFramesPerSecond);
 
     // Fitted curves and the acceleration readout, over what is drawn.
     virtual void Graph_saisyo() = 0;
@@ -85,6 +89,8 @@ class GraphFrame : public QWidget {
     // What the chart plots as table text, with the accelerations once the fit is drawn.
     virtual QString tableText() const = 0;
     std::optional<Accelerations> fittedAccelerations() const;
+    // How long a frame lasts and a unit length is, for the tables.
+    static TableUnits tableUnits();
 
     // After an activation, shrinks the time axis until `lastTime` fits (nothing to fit
     // when there is no point), then shows the horizontal magnification.
