@@ -78,6 +78,13 @@ void Form1::createMenu() {
     mnuopen = file->addAction(QStringLiteral("開く(&O)"));
     mnuclose = file->addAction(QStringLiteral("閉じる(&C)"));
     mnuend = file->addAction(QStringLiteral("終了(&X)"));
+    QMenu* measuring = menuBar()->addMenu(QStringLiteral("測定(&M)"));
+    mnuframetime = measuring->addAction(QStringLiteral("1コマの時間(&T)..."));
+    mnulength = measuring->addAction(QStringLiteral("長さの基準(&L)..."));
+    mnulengthclear = measuring->addAction(QStringLiteral("長さの基準を消す(&E)"));
+    mnulengthcancel = new QAction(this);
+    mnulengthcancel->setShortcut(Qt::Key_Escape);
+    addAction(mnulengthcancel);
 }
 
 void Form1::createControls() {
@@ -120,6 +127,10 @@ void Form1::createControls() {
     Label5 = label(client, QStringLiteral("ｙ座標"), 640, 408, 57, 33);
     Text2 = textBox(client, 680, 400, 41, 25);
     Timer1 = new QTimer(this);
+    // Under the bottom ruler, clear of its labels and of the buttons below.
+    Label6 = label(client, QString(), 400, 334, 370, 20);
+    Label6->setWordWrap(false);
+    Label6->hide();
 }
 
 void Form1::connectHandlers() {
@@ -129,6 +140,10 @@ void Form1::connectHandlers() {
     connect(mnuopen, &QAction::triggered, this, [this] { mnuopen_Click(); });
     connect(mnuclose, &QAction::triggered, this, [this] { mnuclose_Click(); });
     connect(mnuend, &QAction::triggered, this, [this] { mnuend_Click(); });
+    connect(mnuframetime, &QAction::triggered, this, [this] { mnuframetime_Click(); });
+    connect(mnulength, &QAction::triggered, this, [this] { mnulength_Click(); });
+    connect(mnulengthclear, &QAction::triggered, this, [this] { mnulengthclear_Click(); });
+    connect(mnulengthcancel, &QAction::triggered, this, [this] { endLengthClicks(); });
     onClick(Command1, &Form1::Command1_Click);
     onClick(Command2, &Form1::Command2_Click);
     onClick(Command3, &Form1::Command3_Click);
@@ -175,6 +190,7 @@ void Form1::Form_Load() {
     Timer1->stop();
     PlayStarted = VbFalse;
     Module1::MarkCount = 0;
+    resetMeasuring(false);
 }
 
 void Form1::Form_Activate() {

@@ -5,11 +5,14 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointF>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -83,10 +86,20 @@ class Form1 : public QMainWindow {
     void Cmd_st_Click();
     void Cmd_vt_Click();
 
+    // Measuring menu: how long a frame lasts, and a length reference clicked in the
+    // measuring area. Both stay with the video that is open.
+    void mnuframetime_Click();
+    void mnulength_Click();
+    void mnulengthclear_Click();
+
     // Controls.
     QAction* mnuopen = nullptr;
     QAction* mnuclose = nullptr;
     QAction* mnuend = nullptr;
+    QAction* mnuframetime = nullptr;
+    QAction* mnulength = nullptr;
+    QAction* mnulengthclear = nullptr;
+    QAction* mnulengthcancel = nullptr; // Esc while the ends of a reference are clicked
     QLabel* Label1 = nullptr;
     toolkit::PictureBox* Picture1 = nullptr;
     toolkit::CommandButton* Cmd_trans = nullptr;
@@ -110,6 +123,7 @@ class Form1 : public QMainWindow {
     QLabel* Label5 = nullptr;
     QLineEdit* Text2 = nullptr;
     QTimer* Timer1 = nullptr;
+    QLabel* Label6 = nullptr; // the length of a unit length, while a reference is set
     FileDialogSettings CommonDialog1;
 
     // Fields. Frame counts are 32-bit, so no amount of stepping makes them wrap.
@@ -142,6 +156,27 @@ class Form1 : public QMainWindow {
     void openChosenFile(const QString& path);
     // Graph windows are top-level windows of their own; they go with the main window.
     void closeGraphWindows();
+
+    // The measuring menu's state follows the video: enabled while one is open, and back to
+    // 1/30 s a frame and no length reference whenever one opens or closes.
+    void resetMeasuring(bool videoOpen);
+    // After opening: a video filmed at another rate asks whether to count at it.
+    void askFrameTime();
+    void setFrameTime(const measurement::TimeBase& time);
+    void setLengthScale(const std::optional<measurement::LengthReference>& reference);
+    // Open graph windows redraw in the new time or length; their fits are converted.
+    void measuringChanged(double previousFramesPerSecond);
+    void showLengthScale();
+    // The reference's segment on the measuring area, under the marks.
+    void drawLengthReference();
+    void lengthReferenceClick(QPointF at);
+    void endLengthClicks();
+
+    // The rates the open video plays at and was filmed at; 0 while none is open.
+    double fileRate_ = 0;
+    double filmedRate_ = 0;
+    // The ends clicked so far while a length reference is being set.
+    std::optional<std::vector<QPointF>> lengthClicks_;
 
     QString lastChosenFile_;
     bool ending_ = false;

@@ -29,6 +29,7 @@ void Form1::Cmd_Reset_Click() {
     Text2->setText(common::formatNumber(Module1::PosY[k - 1], "##0.00"));
     Picture3->clear();
     paintCurrentFrame();
+    drawLengthReference();
     Picture3->setPixel(0, 0, QBColor(common::LightBlue));
     for (int i = 1; i <= k - 1; ++i) {
         marks::drawMarkDot(*Picture3, PixX[i], PixY[i]);

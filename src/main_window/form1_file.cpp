@@ -1,7 +1,6 @@
 #include "main_window/form1.h"
 
 #include "main_window/frame_display.h"
-#include "main_window/frame_rate_notice.h"
 #include "main_window/video_files.h"
 #include "main_window/video_folders.h"
 #include "media/mci_channel.h"
@@ -75,6 +74,7 @@ void Form1::openChosenFile(const QString& path) {
         media::openCommand(Module1::GetShortName(path.toStdString()), Picture1->hWnd()), reply);
     if (opened != 0) {
         Timer1->stop();
+        resetMeasuring(false);
         toolkit::messageBox(this, QString::fromStdString(reply), toolkit::MessageIcon::Stop,
                             windowTitle());
         return;
@@ -92,13 +92,8 @@ void Form1::openChosenFile(const QString& path) {
     cmd_enabled(VbTrue, VbFalse);
     scale_draw();
     Module1::MarkCount = 0;
-    // Time counts a frame as 1/30 s: a video filmed at another rate says so once.
-    if (Module1::SendMciCommand(media::statusNominalFrameRateCommand(), reply) == 0) {
-        const double rate = media::readNumericReply(reply) / 1000.0;
-        if (frame_rate_notice::needed(rate))
-            toolkit::messageBox(this, frame_rate_notice::text(rate),
-                                toolkit::MessageIcon::Information, windowTitle());
-    }
+    resetMeasuring(true);
+    askFrameTime();
 }
 
 void Form1::Form_OLEDragDrop(const QList<QUrl>& dropped) {
@@ -141,6 +136,7 @@ void Form1::mnuclose_Click() {
     scale_draw();
     PlayStarted = VbFalse;
     Module1::MarkCount = 0;
+    resetMeasuring(false);
 }
 
 void Form1::mnuend_Click() {

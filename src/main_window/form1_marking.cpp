@@ -22,6 +22,7 @@ void Form1::paintCurrentFrame() {
 
 void Form1::Cmd_trans_Click() {
     paintCurrentFrame();
+    drawLengthReference();
     Picture3->setPixel(0, 0, QBColor(common::LightBlue));
     for (int i = 1; i <= Module1::MarkCount; ++i) {
         marks::drawMarkDot(*Picture3, PixX[i], PixY[i]);
@@ -29,6 +30,10 @@ void Form1::Cmd_trans_Click() {
 }
 
 void Form1::Picture3_MouseDown(int /*Button*/, int /*Shift*/, float X, float Y) {
+    if (lengthClicks_) { // an end of a length reference, not a mark
+        lengthReferenceClick(QPointF(X, Y));
+        return;
+    }
     switch (measurement::judgeClick(Module1::MarkCount, FramesSinceMark, PlayStarted)) {
     case measurement::ClickVerdict::Ignore:
         return;

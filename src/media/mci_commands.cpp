@@ -110,6 +110,10 @@ std::string statusLengthCommand() {
 std::string statusPositionCommand() {
     return "status avfile position";
 }
+std::string statusFrameRateCommand() {
+    return "status avfile frame rate";
+}
+
 std::string statusNominalFrameRateCommand() {
     return "status avfile nominal frame rate";
 }

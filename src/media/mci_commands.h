@@ -25,6 +25,8 @@ std::string openCommand(const std::string& shortName, std::int32_t parentHwnd);
 std::string putDestinationCommand(std::int32_t width, std::int32_t height);
 std::string statusLengthCommand();
 std::string statusPositionCommand();
+// The rate the video plays at, in frames per second times 1000.
+std::string statusFrameRateCommand();
 // The rate the video was filmed at, in frames per second times 1000.
 std::string statusNominalFrameRateCommand();
 std::string playCommand();

@@ -1,5 +1,6 @@
 #include "support/window_driver.h"
 
+#include "main_window/measuring_dialogs.h"
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
 #include "support/support.h"
@@ -10,16 +11,23 @@
 #include "toolkit/program.h"
 #include "videogen/videogen.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <utility>
 
 namespace windowtest {
 
@@ -50,6 +58,14 @@ Driver::Driver() {
         return nextChoice_;
     });
     toolkit::setEndProgramHandler([this] { ++endRequests; });
+    toolkit::setAskHandler([this](const QString& text, const QString&) {
+        questions << text;
+        return answer;
+    });
+    toolkit::setDialogHandler([this](QDialog& dialog) {
+        const auto answerNow = std::exchange(dialogAnswer, nullptr);
+        return answerNow ? answerNow(dialog) : int(QDialog::Rejected);
+    });
     restart();
 }
 
@@ -59,6 +75,8 @@ Driver::~Driver() {
     toolkit::setMessageBoxHandler(nullptr);
     toolkit::setOpenFileHandler(nullptr);
     toolkit::setEndProgramHandler(nullptr);
+    toolkit::setAskHandler(nullptr);
+    toolkit::setDialogHandler(nullptr);
 }
 
 void Driver::restart() {
@@ -69,6 +87,9 @@ void Driver::restart() {
     beeps = 0;
     endRequests = 0;
     messages.clear();
+    questions.clear();
+    answer = true;
+    dialogAnswer = nullptr;
 }
 
 QString Driver::video(int frames, const QString& name, QSize size) {
@@ -167,6 +188,37 @@ void Driver::run(const QString& script) {
             f.HScroll1->setSliderDown(false);
         } else if (verb == u"mark" || verb == u"rmark") {
             click(number(1), number(2), verb == u"mark" ? Qt::LeftButton : Qt::RightButton);
+        } else if (verb == u"frametime") {
+            const QString choice = words.value(1);
+            dialogAnswer = [choice, typed = words.value(2)](QDialog& d) {
+                auto& dialog = dynamic_cast<FrameTimeDialog&>(d);
+                QRadioButton* pick = choice == u"counted"  ? dialog.counted
+                                     : choice == u"file"   ? dialog.fileRate
+                                     : choice == u"filmed" ? dialog.filmedRate
+                                                           : dialog.typed;
+                pick->setChecked(true);
+                dialog.typedRate->setText(typed);
+                dialog.buttons->button(QDialogButtonBox::Ok)->click();
+                return dialog.result();
+            };
+            f.mnuframetime_Click();
+        } else if (verb == u"length") {
+            f.mnulength_Click();
+            if (words.size() < 7)
+                continue;
+            click(number(1), number(2));
+            dialogAnswer = [value = words.value(5), unit = words.value(6)](QDialog& d) {
+                auto& dialog = dynamic_cast<LengthDialog&>(d);
+                dialog.length->setText(value);
+                dialog.unit->setCurrentText(unit);
+                dialog.buttons->button(QDialogButtonBox::Ok)->click();
+                return dialog.result();
+            };
+            click(number(3), number(4));
+        } else if (verb == u"lengthclear") {
+            f.mnulengthclear->trigger();
+        } else if (verb == u"escape") {
+            QTest::keyClick(&f, Qt::Key_Escape);
         } else {
             qFatal("unknown step '%s'", qPrintable(step));
         }
@@ -211,6 +263,20 @@ QString Driver::differences(const QString& expected) {
         {"beeps", [&] { return QString::number(beeps); }},
         {"file", [&] { return text(QFileInfo(f.Label1->text()).fileName()); }},
         {"boxes", [&] { return QString::number(messages.size()); }},
+        {"questions", [&] { return QString::number(questions.size()); }},
+        {"rate", [] { return measurement::rateText(Module1::FrameTime.framesPerSecond); }},
+        {"scale",
+         [&] {
+             return f.Label6->isHidden() ? "-" : QString(f.Label6->text()).replace(u' ', u'_');
+         }},
+        {"menu",
+         [&] {
+             QStringList on;
+             for (QAction* item : {f.mnuframetime, f.mnulength, f.mnulengthclear})
+                 if (item->isEnabled())
+                     on << item->text().section(u'(', 0, 0);
+             return on.isEmpty() ? QStringLiteral("-") : on.join(u',');
+         }},
     };
     QStringList wrong;
     for (const QString& pair : expected.split(u' ', Qt::SkipEmptyParts)) {

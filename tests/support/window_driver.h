@@ -7,8 +7,11 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <functional>
 #include <memory>
 #include <optional>
+
+class QDialog;
 
 // Drives a real main window on the offscreen platform: the beep, the message box, the file
 // dialog and the end of the program go through their seams, and videos are generated with
@@ -54,18 +57,27 @@ class Driver {
     // dialog), given n|missing|junk [file] (named on the command line), drop n [file] (onto
     // the window; "drop two", "drop url"), close, exit, play, pause, step [n], back [n],
     // rewind, drag n (the slider), tick (the timer), transfer, mark x y, rmark x y (right
-    // button), eraseLast, eraseAll, flipX, flipY, st, vt.
+    // button), eraseLast, eraseAll, flipX, flipY, st, vt; frametime counted|file|filmed|typed
+    // [text] (the dialog answered with OK), length [x1 y1 x2 y2 value unit] (the menu item, the
+    // two ends clicked, the dialog answered with OK), lengthclear, escape.
     void run(const QString& script);
     // Which of the blank-separated "key=value" pairs differ from the window: marks, counter,
     // x, y (the coordinate boxes, "-" when empty), enabled, frame (in the measuring area),
     // label (the frame display; \n, \r and _ for a line feed, a return and a blank),
     // position (the device's), slider, max, timer, played (on/off), gaps (FrameGap from 0),
-    // beeps, file (the name above the video, "-" for none), boxes (message boxes shown).
+    // beeps, file (the name above the video, "-" for none), boxes (message boxes shown),
+    // questions (asked), rate (frames per second time counts at), scale (the label under the
+    // rulers, "-" when hidden), menu (the measuring menu's enabled items).
     QString differences(const QString& expected);
 
     int beeps = 0;
     int endRequests = 0;
     QList<Message> messages;
+    // Questions asked, each answered with `answer` (はい when true).
+    QStringList questions;
+    bool answer = true;
+    // Answers the next dialog of the program's own; by default it is cancelled.
+    std::function<int(QDialog&)> dialogAnswer;
 
   private:
     // A generated video of n frames, a missing file or a file of text, by name.

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "common/number_format.h"
 #include "common/palette.h"
+#include "graphs/chart_drawing.h"
 #include "graphs/chart_labels.h"
 #include "graphs/chart_mapping.h"
 #include "graphs/least_squares.h"
@@ -11,7 +12,9 @@
 #include "main_window/video_files.h"
 #include "main_window/video_folders.h"
 #include "measurement/conversion.h"
+#include "measurement/length_reference.h"
 #include "measurement/measurement_table.h"
+#include "measurement/time_base.h"
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
 #include "media/service/commands/command_parser.h"
@@ -317,6 +320,49 @@ class GraphMathTest : public QObject {
             QCOMPARE(Floats(t.begin() + 1, t.begin() + xs.size()), times);
             QCOMPARE(vx[xs.size()], -7.0f);
         }
+    }
+    // The same marks with frames of 1/60 s: velocities twice, times half the counted ones.
+    void intervalSeriesAtAnotherRate() {
+        std::array<float, 101> posX{}, posY{}, vx{}, vy{}, t{};
+        posX[1] = 0, posX[2] = 1, posX[3] = 4;
+        graphs::intervalVelocities(3, gapsOf({3, 6}), posX, posY, vx, vy, t, 60.0);
+        QCOMPARE(Floats(vx.begin() + 1, vx.begin() + 3), (Floats{20, 30}));
+        QCOMPARE(Floats(t.begin() + 1, t.begin() + 3), (Floats{0.025f, 0.1f}));
+        graphs::markTimes(3, gapsOf({3, 6}), t, 120.0);
+        QCOMPARE(Floats(t.begin() + 1, t.begin() + 4), (Floats{0, 0.025f, 0.075f}));
+    }
+    // What the measuring menu reads and shows: rates, lengths and the scale.
+    void timeAndLength() {
+        using namespace measurement;
+        const std::pair<double, const char*> rates[] = {
+            {30, "30"}, {29.97002997, "29.97"}, {59.94005994, "59.94"}, {120, "120"}, {0.5, "0.5"}};
+        for (const auto& [rate, text] : rates)
+            QCOMPARE(rateText(rate), QString(text));
+        const std::pair<const char*, double> typed[] = {
+            {"120", 120}, {" 29.97 ", 29.97}, {"１２０", 120}, {"1", 1},     {"100000", 100000},
+            {"", 0},      {"0", 0},           {"-5", 0},       {"abc", 0},   {"100001", 0},
+            {"0.5", 0},   {"inf", 0},         {"nan", 0},      {"1e3", 1000}};
+        for (const auto& [text, rate] : typed)
+            QCOMPARE(parseRate(text).value_or(0), rate);
+        const std::tuple<const char*, LengthUnit, double> lengths[] = {
+            {"50", LengthUnit::Centimetre, 0.5}, {"232", LengthUnit::Millimetre, 0.232},
+            {"1.5", LengthUnit::Metre, 1.5},     {"1000", LengthUnit::Metre, 1000},
+            {"1001", LengthUnit::Metre, 0},      {"0", LengthUnit::Centimetre, 0},
+            {"-3", LengthUnit::Centimetre, 0},   {"", LengthUnit::Metre, 0},
+            {"cm", LengthUnit::Centimetre, 0},   {"nan", LengthUnit::Metre, 0}};
+        for (const auto& [text, unit, metres] : lengths)
+            QCOMPARE(parseLength(text, unit).value_or(0), metres);
+        QVERIFY(samePixel({10.2, 5.9}, {10.8, 5.1}) && !samePixel({10.9, 5}, {11.1, 5}));
+        QCOMPARE((LengthReference{{10, 20}, {10, 220}, 1.0}).metresPerUnit(), 0.2);
+        QCOMPARE((LengthReference{{0, 0}, {30, 40}, 0.05}).metresPerUnit(), 0.04);
+        const std::pair<double, const char*> scales[] = {
+            {0.0235, "1 単位長 = 2.35 cm"}, {0.2, "1 単位長 = 20 cm"},
+            {0.005, "1 単位長 = 5 mm"},     {0.00123, "1 単位長 = 1.23 mm"},
+            {1.5, "1 単位長 = 1.5 m"},      {12.345, "1 単位長 = 12.3 m"}};
+        for (const auto& [metres, text] : scales)
+            QCOMPARE(unitLengthText(metres), QString(text));
+        QCOMPARE(graphs::siAccelerationText(-49.0f, 0.2), QStringLiteral("(-9.80 m/s²)"));
+        QCOMPARE(graphs::siAccelerationText(-0.01f, 0.2), QStringLiteral("(0.00 m/s²)"));
     }
     void chartMappingAndLabels() {
         using namespace graphs;

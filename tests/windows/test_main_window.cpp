@@ -1,6 +1,9 @@
 // The main window driven as a user drives it: scripts of actions with the state that must
 // follow, and the pixels of the measuring and ruler areas where the picture is the point.
+#include "common/number_format.h"
 #include "common/palette.h"
+#include "graphs/chart_drawing.h"
+#include "graphs/form2.h"
 #include "graphs/form3.h"
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
@@ -11,7 +14,9 @@
 #include "toolkit/picture_box.h"
 #include "videogen/videogen.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
@@ -134,6 +139,37 @@ class MainWindowTest : public QObject {
         row("flip x", kThree + "; flipX", "x=4 y=3.00");
         row("flip y", kThree + "; flipY", "y=3 x=4.00");
         row("flip with no mark", "flipX; flipY", "x=0 y=0");
+        // The measuring menu: how long a frame lasts and a length reference, for the video
+        // that is open; a value that cannot be used is refused with a message.
+        const QString tenCm = "length 10 100 110 100 50 cm";
+        row("measuring menu without a video", "", "menu=- rate=30 scale=-");
+        row("measuring menu with one", "open 30", "menu=1コマの時間,長さの基準 rate=30");
+        row("a typed rate", "open 30; frametime typed 120", "rate=120 boxes=0");
+        row("full-width digits", "open 30; frametime typed １２０", "rate=120");
+        row("rates refused",
+            "open 30; frametime typed 0; frametime typed -5; frametime typed abc; "
+            "frametime typed 100001; frametime typed",
+            "rate=30 boxes=5");
+        row("back to 1/30 s", "open 30; frametime typed 60; frametime counted", "rate=30");
+        row("a length reference", "open 30; " + tenCm,
+            "scale=1_単位長_=_20_cm menu=1コマの時間,長さの基準,長さの基準を消す boxes=0");
+        row("lengths refused",
+            "open 30; length 10 100 110 100 0 cm; length 10 100 110 100 x mm; "
+            "length 10 100 110 100 1001 m",
+            "scale=- boxes=3");
+        row("two clicks on one pixel", "open 30; play; length 10 100 10.6 100.4 5 cm; mark 110 100",
+            "scale=1_単位長_=_2_cm boxes=1 marks=0");
+        row("Esc ends the clicks", "open 30; play; pause; length; mark 50 50; escape; mark 60 60",
+            "marks=1 scale=-");
+        row("erasing keeps the reference",
+            "open 30; play; pause; " + tenCm + "; mark 50 50; eraseLast; eraseAll",
+            "scale=1_単位長_=_20_cm marks=0");
+        row("the reference taken away", "open 30; " + tenCm + "; lengthclear",
+            "scale=- menu=1コマの時間,長さの基準");
+        row("closing forgets both", "open 30; " + tenCm + "; frametime typed 60; close",
+            "scale=- rate=30 menu=-");
+        row("opening forgets both", "open 30; " + tenCm + "; frametime typed 60; open 20",
+            "scale=- rate=30 menu=1コマの時間,長さの基準");
     }
     void scenarios() {
         QFETCH(QString, script);
@@ -349,46 +385,117 @@ class MainWindowTest : public QObject {
         }
     }
 
-    // Time counts a frame as 1/30 s: a video filmed at another rate (by its timestamps, or as
-    // a phone's slow motion records it) says so once it has opened, in an information box
-    // with no beep; 30 and 29.97 frames per second open silently.
-    void frameRateNotice_data() {
+    // A video filmed at another rate than 30 frames per second (by its timestamps, or as a
+    // phone's slow motion records it) asks as it opens whether to count its frames at that
+    // rate; はい does, いいえ keeps 1/30 s. 30 and 29.97 open without a question. The dialog
+    // offers the rate the file plays at, and the one it was filmed at where it records one.
+    void frameRateQuestion_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<videogen::VideoSettings>("settings");
-        QTest::addColumn<QStringList>("says"); // empty: no box
-        const auto row = [](const char* file, videogen::VideoSettings settings, QStringList says) {
+        QTest::addColumn<QString>("asked"); // the rate asked about, empty for none
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("rate"); // counted at after the answer
+        const auto row = [](const char* file, videogen::VideoSettings settings, const char* asked,
+                            bool yes, const char* rate) {
             settings.width = settings.height = 32;
             settings.frames = 24;
-            QTest::newRow(file) << QString(file) << settings << says;
+            QTest::newRow(file) << QString(file) << settings << QString(asked) << yes
+                                << QString(rate);
         };
-        row("30.avi", {}, {});
-        row("29.97.mp4", {.codec = videogen::Codec::Mpeg4, .fpsNum = 30000, .fpsDen = 1001}, {});
-        row("60.mp4", {.codec = videogen::Codec::Mpeg4, .fpsNum = 60},
-            {"1 秒間に 60 コマ", "1 コマを 1/30 秒", "時間は実際の 2 倍", "加速度は実際の 1/4 に"});
-        row("15.avi", {.fpsNum = 15}, {"15 コマ", "時間は実際の 1/2、", "加速度は実際の 4 倍"});
-        row("240.mkv", {.fpsNum = 240}, {"240 コマ", "8 倍", "1/64"});
-        row("25.ts", {.codec = videogen::Codec::Mpeg2, .fpsNum = 25},
-            {"25 コマ", "0.833 倍", "1.44 倍"});
-        row("slow-motion.mp4", {.codec = videogen::Codec::Mpeg4, .captureRate = 120},
-            {"120 コマ", "4 倍", "1/16"});
+        row("30.avi", {}, "", true, "30");
+        row("29.97.mp4", {.codec = videogen::Codec::Mpeg4, .fpsNum = 30000, .fpsDen = 1001}, "",
+            true, "30");
+        row("60.mp4", {.codec = videogen::Codec::Mpeg4, .fpsNum = 60}, "60", true, "60");
+        row("15.avi", {.fpsNum = 15}, "15", false, "30");
+        row("240.mkv", {.fpsNum = 240}, "240", true, "240");
+        row("25.ts", {.codec = videogen::Codec::Mpeg2, .fpsNum = 25}, "25", true, "25");
+        row("slow-motion.mp4", {.codec = videogen::Codec::Mpeg4, .captureRate = 120}, "120", true,
+            "120");
     }
-    void frameRateNotice() {
+    void frameRateQuestion() {
         QFETCH(QString, file);
         QFETCH(videogen::VideoSettings, settings);
-        QFETCH(QStringList, says);
+        QFETCH(QString, asked);
+        QFETCH(bool, yes);
+        QFETCH(QString, rate);
         const QString path = QDir(d_->folder()).filePath(file);
         QCOMPARE(videogen::writeVideo(path.toStdString(), settings), std::string());
-        d_->run("close");
-        d_->beeps = 0;
+        d_->answer = yes;
         d_->open(path);
-        QCOMPARE(d_->beeps, 1); // the close before the open finds nothing; the box is silent
-        const QString opened = d_->differences("file=" + file);
+        const QString opened = d_->differences("boxes=0 file=" + file + " rate=" + rate);
         QVERIFY2(opened.isEmpty(), qPrintable(opened));
-        QCOMPARE(d_->messages.size(), says.isEmpty() ? 0 : 1);
-        for (const QString& part : says) {
-            QVERIFY2(d_->messages[0].text.contains(part), qPrintable(d_->messages[0].text));
-            QCOMPARE(d_->messages[0].icon, toolkit::MessageIcon::Information);
+        QCOMPARE(d_->questions.size(), asked.isEmpty() ? 0 : 1);
+        for (const QString& part :
+             {QStringLiteral("1 秒間に %1 コマ"), QStringLiteral("1 コマを 1/%1 秒")})
+            QVERIFY(asked.isEmpty() || d_->questions[0].contains(part.arg(asked)));
+        const QString playsAt = file.startsWith(u"29.97")                 ? "29.97"
+                                : asked.isEmpty() || settings.captureRate ? "30"
+                                                                          : asked;
+        d_->run("frametime file");
+        QCOMPARE(d_->differences("rate=" + playsAt), QString());
+        d_->run("frametime filmed");
+        QCOMPARE(d_->differences("rate=" + (settings.captureRate ? asked : playsAt)), QString());
+    }
+
+    // The time per frame and a length reference reach the open graph windows at once: the
+    // fit is converted, the time axis says how long a frame lasts, the readout and the copied
+    // tables give metres; taking the reference away leaves nothing of it behind.
+    void graphsFollowTheMeasuringMenu() {
+        Form1& f = d_->form();
+        d_->run(kThree + "; length 36 36 36 236 1 m; st; vt"); // 200 pixels: 0.2 m a unit
+        QCOMPARE(d_->differences("scale=1_単位長_=_20_cm"), QString());
+        const std::array<graphs::GraphFrame*, 2> charts{f.positionTimeWindow(),
+                                                        f.velocityTimeWindow()};
+        for (graphs::GraphFrame* w : charts)
+            QTest::mouseClick(w->Cmd_最小2乗法, Qt::LeftButton);
+        const float ax = charts[1]->Saisyo_ax;
+        const float by = charts[1]->Saisyo_by;
+        d_->run("frametime typed 60");
+        const QColor ink(10, 0, 0);
+        for (graphs::GraphFrame* w : charts) {
+            QCOMPARE(w->Saisyo_ax, ax * 4);
+            QCOMPARE(w->Saisyo_by, by * 2);
+            toolkit::PictureBox& chart = *w->Picture1;
+            const QString caption = QStringLiteral("×1/60秒");
+            const double captionAt =
+                std::floor(570 + chart.textWidth("×1/30秒") - chart.textWidth(caption));
+            QVERIFY(support::showsText(chart, {captionAt, 440}, caption));
+            const QString metres = graphs::siAccelerationText(w->Saisyo_ay, 0.2);
+            QVERIFY(support::showsText(chart, {std::floor(446 - chart.textWidth(metres)), 28},
+                                       metres, ink));
+            w->mnuCopyData_Click();
+            const QString table = QGuiApplication::clipboard()->text();
+            QVERIFY2(table.startsWith("1 秒間のコマ数\t60\n1コマの時間 [s]\t0.01666667\n"
+                                      "1 単位長 [m]\t0.2\n\n"),
+                     qPrintable(table));
+            QVERIFY(table.contains(QStringLiteral("\tx [m]\ty [m]\n")) ||
+                    table.contains(QStringLiteral("\tvx [m/s]\tvy [m/s]\n")));
+            QVERIFY(table.contains("加速度 ax [m/s²]\t" + common::plainText(float(ax * 4 * 0.2))));
         }
+        d_->run("lengthclear; frametime counted");
+        for (graphs::GraphFrame* w : charts) {
+            QCOMPARE(w->Saisyo_ax, ax);
+            QCOMPARE(support::countPixels(w->Picture1->image(), Qt::white, QRect(386, 6, 60, 40)),
+                     60 * 40);
+            w->mnuCopyData_Click();
+            QVERIFY(!QGuiApplication::clipboard()->text().contains(u'm'));
+        }
+    }
+
+    // The reference's segment lies on the frame transferred, under the marks; the marks'
+    // dots on the rulers come and go as before.
+    void theReferenceOnTheMeasuringArea() {
+        Form1& f = d_->form();
+        d_->run("open 30; play; pause; transfer");
+        const QImage rulers = f.Picture2->image().copy();
+        d_->run("length 20 200 120 200 10 cm; mark 70 200");
+        const QColor magenta = QBColor(common::LightMagenta);
+        QCOMPARE(f.Picture3->pixelColor(40, 200), magenta);
+        QCOMPARE(f.Picture3->pixelColor(70, 200), QBColor(common::LightYellow));
+        d_->run("step; transfer; eraseLast");
+        QCOMPARE(f.Picture3->pixelColor(70, 200), magenta);
+        QCOMPARE(f.Picture3->pixelColor(120, 197), magenta); // the end's cross
+        QCOMPARE(f.Picture2->image(), rulers);
     }
 
     // Ending the program, by the menu or by the window's close box, closes the device and
