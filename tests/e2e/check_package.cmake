@@ -50,6 +50,7 @@ foreach(file
         usr/share/ugoki/samples/projectile.avi
         usr/share/ugoki/samples/cart.avi
         usr/share/ugoki/samples/free_fall_16x9.avi
+        usr/share/ugoki/samples/drop_240fps.mp4
         usr/share/doc/ugoki/copyright
         usr/share/doc/ugoki/changelog.gz
         usr/share/man/man1/ugoki.1.gz)

@@ -60,6 +60,29 @@ Sample makeFreeFall() {
     return s;
 }
 
+Sample makeDroppedBall() {
+    Sample s;
+    s.fileName = "drop_240fps.mp4";
+    s.description = "ball dropped beside a metre stick, filmed at 240 frames per second";
+    s.subject = Subject::DroppedBall;
+    // The stick stands 200 pixels tall: 200 pixels a metre.
+    s.stickTop = QPointF(60, 20);
+    s.stickBottom = QPointF(60, 220);
+    const double pixelsPerMetre = (s.stickBottom.y() - s.stickTop.y()) / kStickMetres;
+    s.motion = {QPointF(160, 24), QPointF(0, 0), QPointF(0, kGravity * pixelsPerMetre)};
+    s.discRadius = 7;
+    s.filmedRate = 240;
+    s.video.codec = videogen::encoderAvailable(videogen::Codec::H264) ? videogen::Codec::H264
+                                                                      : videogen::Codec::Mpeg4;
+    s.video.width = 320;
+    s.video.height = 240;
+    s.video.frames = 104;
+    s.video.gop = 30;
+    s.video.maxBFrames = 2;
+    s.video.captureRate = 240;
+    return s;
+}
+
 // Where the table top lies, the scale bar and the track, in display pixels.
 struct Stage {
     double tableTop;
@@ -71,6 +94,8 @@ Stage stageOf(const Sample& sample) {
     switch (sample.subject) {
     case Subject::Cart:
         return {sample.motion.start.y() + 40, QPointF(20, 14), sample.motion.start.y() + 22};
+    case Subject::DroppedBall:
+        return {232, QPointF(), 0};
     case Subject::Ball:
         break;
     }
@@ -82,8 +107,16 @@ Stage stageOf(const Sample& sample) {
 QImage stillScene(const Sample& sample) {
     const Stage stage = stageOf(sample);
     const double scale = 1.0 / sample.displayScale;
-    QImage picture = texturedBackground(QSize(sample.video.width, sample.video.height),
-                                        toSource(sample, QPointF(0, stage.tableTop)).y());
+    // Painted upright: a phone's portrait video is stored turned.
+    const QSize stored(sample.video.width, sample.video.height);
+    QImage picture =
+        texturedBackground(sample.video.rotation % 180 != 0 ? stored.transposed() : stored,
+                           toSource(sample, QPointF(0, stage.tableTop)).y());
+    if (sample.subject == Subject::DroppedBall) {
+        paintMetreStick(picture, toSource(sample, sample.stickTop),
+                        toSource(sample, sample.stickBottom), scale);
+        return picture;
+    }
     paintScaleBar(picture, toSource(sample, stage.barTopLeft), kBarBlock * scale, 5 * scale);
     if (stage.railTop > 0)
         paintTrack(picture, toSource(sample, QPointF(0, stage.railTop)).y(), scale);
@@ -97,7 +130,11 @@ QPointF Motion::at(double seconds) const {
 }
 
 std::vector<Sample> allSamples() {
-    return {makeProjectile(), makeCart(), makeFreeFall()};
+    return {makeProjectile(), makeCart(), makeFreeFall(), makeDroppedBall()};
+}
+
+Sample droppedBall() {
+    return makeDroppedBall();
 }
 
 const Sample& projectile() {
@@ -118,10 +155,11 @@ videogen::VideoSettings videoSettings(const Sample& sample) {
             p.drawImage(0, 0, *still);
         }
         // A position names a pixel; the disc is centred on the middle of that pixel.
-        const QPointF centre = toSource(sample, sample.motion.atFrame(n) + QPointF(0.5, 0.5));
+        const QPointF centre = toSource(sample, sample.atFrame(n) + QPointF(0.5, 0.5));
         const double radius = sample.discRadius / sample.displayScale;
         switch (sample.subject) {
         case Subject::Ball:
+        case Subject::DroppedBall:
             paintBall(frame, centre, radius);
             break;
         case Subject::Cart:

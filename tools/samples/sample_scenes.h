@@ -26,7 +26,6 @@ struct Motion {
     QPointF acceleration; // pixels per second squared
 
     QPointF at(double seconds) const;
-    QPointF atFrame(int frame) const { return at(frame / kFramesPerSecond); }
 };
 
 // Pixels per second squared, as unit lengths per second squared.
@@ -34,7 +33,9 @@ constexpr double unitsPerSecondSquared(double pixelsPerSecondSquared) {
     return pixelsPerSecondSquared / kPixelsPerUnit;
 }
 
-enum class Subject { Ball, Cart };
+// A ball thrown or dropped, a cart on its track, or a ball dropped beside a metre stick
+// (the stick's ends are where a length reference is clicked).
+enum class Subject { Ball, Cart, DroppedBall };
 
 struct Sample {
     std::string fileName;
@@ -48,12 +49,26 @@ struct Sample {
     QPointF displayOffset;
     // Codec, size and frame count; the painter is set by videoSettings().
     videogen::VideoSettings video;
+    // How far apart in time the frames were filmed: a slow-motion video plays slower.
+    double filmedRate = kFramesPerSecond;
+    // The metre stick of a dropped ball: its two ends, in display pixels.
+    QPointF stickTop;
+    QPointF stickBottom;
+
+    QPointF atFrame(int frame) const { return motion.at(frame / filmedRate); }
 };
 
-// The three samples. The 16:9 one uses H.264 when this FFmpeg can encode it, else MPEG-4
-// Visual.
+// Metres of the stick beside a dropped ball, and the acceleration it falls with.
+inline constexpr double kStickMetres = 1.0;
+inline constexpr double kGravity = 9.8; // m/s²
+
+// The four samples. The 16:9 one and the slow-motion one use H.264 when this FFmpeg can
+// encode it, else MPEG-4 Visual.
 std::vector<Sample> allSamples();
 const Sample& projectile();
+// A ball dropped beside a metre stick, filmed in slow motion at 240 frames per second and
+// played at 30, the capture rate recorded as Android does.
+Sample droppedBall();
 
 // The encoder settings with a painter that draws the sample's scene for every frame.
 videogen::VideoSettings videoSettings(const Sample& sample);

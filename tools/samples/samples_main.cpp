@@ -1,5 +1,6 @@
 // Writes the sample experiment videos into a folder.
 #include "samples/sample_scenes.h"
+#include "videogen/videogen.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -26,9 +27,9 @@ int main(int argc, char** argv) {
         // Written beside its place and renamed at the end, so that an interrupted build
         // never leaves a cut-off video that looks finished.
         const std::filesystem::path path = folder / sample.fileName;
-        const std::filesystem::path partial = folder / (sample.fileName + ".part");
+        const std::filesystem::path partial = folder / ("partial-" + sample.fileName);
         const std::string problem =
-            videogen::writeAvi(partial.string(), samples::videoSettings(sample));
+            videogen::writeVideo(partial.string(), samples::videoSettings(sample));
         if (!problem.empty()) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
             return 1;

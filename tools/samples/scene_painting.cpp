@@ -62,6 +62,25 @@ void paintScaleBar(QImage& picture, QPointF topLeft, double blockLength, double 
         p.drawRect(QRectF(x, topLeft.y() - thickness / 2, tick, thickness * 2));
 }
 
+void paintMetreStick(QImage& picture, QPointF top, QPointF bottom, double scale) {
+    QPainter p(&picture);
+    p.setPen(Qt::NoPen);
+    // A pixel's middle is half a pixel in from its corner.
+    const QPointF half(0.5 * scale, 0.5 * scale);
+    const QPointF from = top + half;
+    const QPointF to = bottom + half;
+    const double width = 6 * scale;
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRect(QRectF(from.x() - width / 2, from.y(), width, to.y() - from.y()));
+    p.setBrush(Qt::black);
+    for (int tenth = 1; tenth < 10; ++tenth) {
+        const double y = from.y() + (to.y() - from.y()) * tenth / 10;
+        p.drawRect(QRectF(from.x() - width / 2, y - 0.5 * scale, width / 2, scale));
+    }
+    for (const QPointF end : {from, to})
+        p.drawRect(QRectF(end.x() - width, end.y() - 0.5 * scale, 2 * width, scale));
+}
+
 void paintBall(QImage& picture, QPointF centre, double radius) {
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);

@@ -15,6 +15,10 @@ QImage texturedBackground(QSize size, double tableTop);
 // A bar of four alternating black and white blocks; `blockLength` is one block.
 void paintScaleBar(QImage& picture, QPointF topLeft, double blockLength, double thickness);
 
+// A metre stick from the pixel `top` to the pixel `bottom` (straight up), white with a black
+// tick every tenth, black caps across both ends so that they are plain to click.
+void paintMetreStick(QImage& picture, QPointF top, QPointF bottom, double scale);
+
 // A solid red disc centred at `centre` (painting coordinates), smoothly edged.
 void paintBall(QImage& picture, QPointF centre, double radius);
 
