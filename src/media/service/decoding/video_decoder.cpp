@@ -396,6 +396,8 @@ int VideoDecoder::leadingPictures(int k) {
                 keyPts = packet_->pts;
             else if (shows_ && packet_->pts < keyPts)
                 ++leading;
+            else if (shows_)
+                break; // leading pictures come before every picture displayed after the keyframe
         }
         finished_ = true;
         return leading;
