@@ -7,6 +7,8 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+    # following a marked object: OpenCV's core and imgproc only
+    libopencv-imgproc-dev
     fonts-ipafont-gothic qt6-translations-l10n
     # the icon's sizes, rendered from its SVG at build time
     librsvg2-bin
