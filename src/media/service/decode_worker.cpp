@@ -186,12 +186,15 @@ void DecodeWorker::run() {
             serveShow(request);
             continue;
         }
+        if (serveFullPicture())
+            continue;
         if (idleWork(request))
             continue;
         std::unique_lock lock(mutex_);
         const auto stillCurrent = [&] {
             return quit_ || request_.generation != request.generation ||
-                   request_.lazy != request.lazy; // someone now waits for the picture
+                   request_.lazy != request.lazy || // someone now waits for the picture
+                   fullMissing();
         };
         const auto graceEnd = request.issued + kGrace;
         if (Clock::now() < graceEnd) {
@@ -295,7 +298,78 @@ std::optional<PictureSource::Picture> DecodeWorker::decodeToward(int rank) {
     }
     if (workerSeams().decoding)
         workerSeams().decoding();
-    return source_.next();
+    std::optional<PictureSource::Picture> picture = source_.next();
+    if (picture && keepingFull_)
+        keepFull(picture->rank, picture->frame);
+    return picture;
+}
+
+void DecodeWorker::keepFullPictures(bool on) {
+    keepingFull_ = on;
+    if (!on) {
+        std::lock_guard lock(mutex_);
+        fullKept_.clear();
+    }
+}
+
+void DecodeWorker::keepFull(int rank, const AVFrame* frame) {
+    // A step of several frames and the pictures decoded ahead of it: a few are enough.
+    constexpr std::size_t kFullKept = 4;
+    QImage grey = grey_.upright(frame, transform_);
+    std::lock_guard lock(mutex_);
+    std::erase_if(fullKept_, [rank](const auto& kept) { return kept.first == rank; });
+    fullKept_.emplace_back(rank, std::move(grey));
+    while (fullKept_.size() > kFullKept)
+        fullKept_.pop_front();
+    if (rank == fullWanted_)
+        changed_.notify_all();
+}
+
+DecodeWorker::FullPicture DecodeWorker::fullPicture() {
+    const ShownPicture shown = waitForPicture();
+    const int rank = source_.index().rankAtSlot(shown.slot);
+    const auto kept = [&] {
+        return std::find_if(fullKept_.begin(), fullKept_.end(),
+                            [rank](const auto& k) { return k.first == rank; });
+    };
+    std::unique_lock lock(mutex_);
+    const QRect shownAt = fittedRect(shape_, request_.destination);
+    if (kept() == fullKept_.end()) {
+        fullWanted_ = rank;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::seconds(20), [&] {
+            return quit_ || fullWanted_ != rank || kept() != fullKept_.end();
+        });
+        fullWanted_ = -1;
+    }
+    const auto found = kept();
+    return {found != fullKept_.end() ? found->second : QImage(), shownAt};
+}
+
+bool DecodeWorker::fullMissing() const {
+    return fullWanted_ >= 0 && keepingFull_ &&
+           std::none_of(fullKept_.begin(), fullKept_.end(),
+                        [this](const auto& k) { return k.first == fullWanted_; });
+}
+
+bool DecodeWorker::serveFullPicture() {
+    int wanted = -1;
+    {
+        std::lock_guard lock(mutex_);
+        if (!fullMissing())
+            return false;
+        wanted = fullWanted_;
+    }
+    for (;;) {
+        const auto picture = decodeToward(wanted);
+        if (!picture || picture->rank >= wanted) {
+            std::lock_guard lock(mutex_);
+            if (!picture || picture->rank > wanted)
+                fullWanted_ = -1; // not to be had: the caller gets nothing
+            changed_.notify_all();
+            return true;
+        }
+    }
 }
 
 void DecodeWorker::serveShow(const Request& request) {

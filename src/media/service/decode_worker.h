@@ -2,12 +2,15 @@
 
 #include "media/service/decoding/picture_source.h"
 #include "media/service/pictures/frame_cache.h"
+#include "media/service/pictures/grey_picture.h"
 #include "media/service/pictures/picture_pool.h"
 #include "media/service/pictures/picture_scaler.h"
 #include "media/service/playback_clock.h"
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -71,6 +74,17 @@ class DecodeWorker {
     // Waits until the picture for the latest request is ready and returns it.
     ShownPicture waitForPicture();
 
+    // While on, the pictures decoded are kept at full size too, the last few of them, so
+    // that an object can be followed in them.
+    void keepFullPictures(bool on);
+    // The picture shown, at the video's own size, upright and grey, and where it lies in the
+    // destination. Waits for it, and decodes it again where it was not kept.
+    struct FullPicture {
+        QImage grey;
+        QRect shownAt;
+    };
+    FullPicture fullPicture();
+
   private:
     // Pictures decoded ahead of the one shown, so that a forward step finds its picture ready.
     static constexpr int kAhead = 2;
@@ -125,6 +139,12 @@ class DecodeWorker {
     // Decodes the next picture on the way to `rank`, starting anew when that is cheaper.
     std::optional<PictureSource::Picture> decodeToward(int rank);
     QImage scaledPicture(const AVFrame* frame);
+    // A picture at full size, kept while that is asked for (worker thread).
+    void keepFull(int rank, const AVFrame* frame);
+    // Decodes the full-size picture a caller waits for, when it was not kept.
+    bool serveFullPicture();
+    // A caller waits for a full-size picture that is not kept (with the lock held).
+    bool fullMissing() const;
     void keep(int rank, const QImage& picture);
     void publish(const Request& request, std::int64_t slot, const QImage& picture);
     void applyDestination(const Request& request);
@@ -152,6 +172,10 @@ class DecodeWorker {
     ShownPicture shown_;
     std::uint64_t servedAhead_ = 0; // a request the caller answered from the cache
     bool quit_ = false;
+    // Full-size pictures by rank, the newest last, and the one a caller waits for (-1: none).
+    std::atomic<bool> keepingFull_{false};
+    std::deque<std::pair<int, QImage>> fullKept_;
+    int fullWanted_ = -1;
     // Made ahead for the request now playing, in the order they are due.
     std::deque<Queued> playQueue_;
     std::condition_variable presenting_;
@@ -167,6 +191,7 @@ class DecodeWorker {
     QSize pictureSize_;
     QImage stored_; // a picture as stored, before it is turned upright
     std::shared_ptr<PictureScaler> scaler_;
+    GreyPicture grey_;
     std::uint64_t served_ = 0;
     int anchor_ = 0;
     int behindWindow_ = 0;

@@ -135,6 +135,24 @@ void closeAllDevices() {
     table().devices.clear();
 }
 
+bool keepFullPictures(const std::string& alias, bool on) {
+    const auto found = table().devices.find(alias);
+    if (found == table().devices.end())
+        return false;
+    found->second->worker().keepFullPictures(on);
+    return true;
+}
+
+std::optional<FullPicture> fullPicture(const std::string& alias) {
+    const auto found = table().devices.find(alias);
+    if (found == table().devices.end())
+        return std::nullopt;
+    DecodeWorker::FullPicture picture = found->second->worker().fullPicture();
+    if (picture.grey.isNull())
+        return std::nullopt;
+    return FullPicture{std::move(picture.grey), picture.shownAt};
+}
+
 void setPresentHook(std::function<void(std::int64_t position)> hook) {
     table().presentHook = std::move(hook);
 }

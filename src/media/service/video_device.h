@@ -25,6 +25,7 @@ class VideoDevice {
     static std::int32_t open(const Command& command, std::unique_ptr<VideoDevice>& device);
 
     std::int32_t execute(const Command& command, std::string& reply);
+    DecodeWorker& worker() { return *worker_; }
     void setPresentHook(PresentHook hook) { presentHook_ = std::move(hook); }
 
   private:
