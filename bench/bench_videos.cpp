@@ -172,20 +172,28 @@ void paintBenchFrame(QImage& frame, int n) {
     p.setOpacity(0.35);
     p.drawImage(0, 0, fine, (n * 7) % size.width(), 0, size.width(), size.height());
     p.setOpacity(1.0);
-    const double t = (n % 60) / 30.0;
-    const double radius = size.height() / 14.0;
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(230, 80, 30));
     p.setPen(Qt::NoPen);
-    p.drawEllipse(QPointF(size.width() * (0.1 + 0.8 * (n % 150) / 150.0),
-                          radius + 0.5 * 9.8 * t * t * size.height() / 25.0),
-                  radius, radius);
+    // On a white disc of its own, as a marker stuck to what moves: the tracking row follows
+    // it down the left of the picture, clear of the frame number.
+    const QPointF ball = benchBall(size, n);
+    const double radius = size.height() / 14.0;
+    p.setBrush(Qt::white);
+    p.drawEllipse(ball, 2.4 * radius, 2.4 * radius);
+    p.setBrush(QColor(230, 80, 30));
+    p.drawEllipse(ball, radius, radius);
     p.end();
 
     const QRect block = codeBlock(frame.rect());
     QImage code(block.size(), QImage::Format_RGB32);
     videogen::paintFrameCode(code, n);
     QPainter(&frame).drawImage(block.topLeft(), code);
+}
+
+QPointF benchBall(QSize size, int n) {
+    const double t = (n % 60) / 30.0;
+    return {size.width() * (0.1 + 0.1 * (n % 150) / 150.0),
+            size.height() / 14.0 + 0.5 * 9.8 * t * t * size.height() / 25.0};
 }
 
 QRect codeBlock(QRect displayed) {

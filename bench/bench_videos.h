@@ -41,6 +41,9 @@ std::string ensureWritten(const BenchVideo& video, const std::string& folder, bo
 // as the picture.
 void paintBenchFrame(QImage& frame, int n);
 QRect codeBlock(QRect displayed);
+// The middle of the falling ball in frame n of a picture of this size: it falls from the top
+// for 60 frames, then starts again.
+QPointF benchBall(QSize size, int n);
 
 // Where a picture of this display shape sits in the destination: as large as fits,
 // centred, aspect kept.

@@ -70,10 +70,12 @@ bench::ProbeResult measureService(const std::string& path, const bench::BenchVid
     bench::ProbeResult result = runInChild(QStringList{"--probe"} + shape +
                                            QStringList{QString::number(double(s.fpsNum) / s.fpsDen),
                                                        QString::number(video.crossedKeyframe())});
-    const bench::ProbeResult seeks = runInChild(QStringList{"--seek-probe"} + shape);
-    result.series.insert(seeks.series.begin(), seeks.series.end());
-    if (result.error.empty())
-        result.error = seeks.error;
+    for (const char* probe : {"--seek-probe", "--track-probe"}) {
+        const bench::ProbeResult more = runInChild(QStringList{probe} + shape);
+        result.series.insert(more.series.begin(), more.series.end());
+        if (result.error.empty())
+            result.error = more.error;
+    }
     return result;
 }
 
@@ -86,6 +88,9 @@ int runProbe(const QStringList& args) {
     else if (args.size() >= 6 && args[1] == "--seek-probe")
         result = bench::probeFreshSeeks(args[2].toStdString(), args[5].toInt(),
                                         QSizeF(args[3].toDouble(), args[4].toDouble()));
+    else if (args.size() >= 5 && args[1] == "--track-probe")
+        result = bench::probeTracking(args[2].toStdString(),
+                                      QSizeF(args[3].toDouble(), args[4].toDouble()));
     else if (args.size() >= 3 && args[1] == "--open-probe")
         result = bench::probeOpen(args[2].toStdString());
     else
@@ -184,6 +189,7 @@ int main(int argc, char** argv) {
             figures.name = video.name;
             figures.longGop = video.longGop;
             figures.fps = double(video.settings.fpsNum) / video.settings.fpsDen;
+            figures.height = video.settings.height;
             const bool referencesFirst = round % 2 == 0;
             say("round " + std::to_string(round + 1) + " on " + video.fileName);
             if (referencesFirst && !measureReferences(path, video, figures))

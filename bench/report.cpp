@@ -117,6 +117,14 @@ std::vector<TargetCheck> checkTargets(const VideoFigures& f) {
         {"playback: frames dropped - those decoding forces <= 1 (frames)", dropped - forced, 1.0});
     if (f.longGop)
         checks.push_back({"peak RSS <= 250 MB (in MB)", value(s, "peak rss"), 250.0});
+    // Following the ball one frame a mark: 30 marks a second at 720p, 15 at 1080p.
+    if (f.height == 720 || f.height == 1080) {
+        const std::vector<double>& track = samples(s, "track step");
+        const double perSecond = track.size() < 10 ? 0 : 1000.0 / summarize(track).median;
+        checks.push_back({f.height == 720 ? "tracking: marks per second >= 30"
+                                          : "tracking: marks per second >= 15",
+                          perSecond, f.height == 720 ? 30.0 : 15.0, true});
+    }
     return checks;
 }
 
@@ -164,6 +172,7 @@ std::string formatFigures(const std::vector<VideoFigures>& rounds) {
     out += row("random seek (+ update)", summarize(series("seek")));
     out += row("random seek, fresh open (+ update)", summarize(series("cold seek")));
     out += row("update alone", summarize(series("update")));
+    out += row("tracking: one automatic mark", summarize(series("track step")));
     out += row("reverse step, one per 150 ms", summarize(series("reverse at pace")));
     out += row("playback |error| vs due time", summarize(absolute(series("pacing error"))));
     out += row("floor: decode + scale a picture",

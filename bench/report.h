@@ -14,6 +14,7 @@ struct VideoFigures {
     bool longGop = false;
     double fps = 30;
     int gop = 250;
+    int height = 0; // of the pictures
     ProbeResult service;
     std::vector<double> floor;        // decode + scale of each picture, in order
     double gopMs = 0;                 // decode + scale of the first GOP

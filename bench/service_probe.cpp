@@ -4,8 +4,10 @@
 #include "media/mci_channel.h"
 #include "media/mci_commands.h"
 #include "media/service/media_service.h"
+#include "media/video_pictures.h"
 #include "reference_decoder.h"
 #include "toolkit/picture_box.h"
+#include "tracking/object_tracker.h"
 #include "videogen/frame_code.h"
 
 #include <QApplication>
@@ -263,6 +265,51 @@ ProbeResult probeFreshSeeks(const std::string& path, int frames, QSizeF shape) {
     if (!probe.open(path))
         return result;
     probe.coldSeeks(frames);
+    return result;
+}
+
+ProbeResult probeTracking(const std::string& path, QSizeF shape) {
+    ProbeResult result;
+    Probe probe(result);
+    probe.locate(shape);
+    if (!probe.open(path))
+        return result;
+    media::keepFullPictures(true);
+    // From where the ball is clear of the top edge, for the 39 frames it falls.
+    constexpr int kFirst = 20;
+    probe.send(media::seekCommand(kFirst));
+    probe.paint();
+    std::optional<media::service::FullPicture> shown = media::currentFullPicture();
+    if (!shown) {
+        result.error = "no full-size picture";
+        return result;
+    }
+    const auto grey = [](const QImage& image) {
+        return cv::Mat(image.height(), image.width(), CV_8UC1,
+                       const_cast<uchar*>(image.constBits()),
+                       static_cast<std::size_t>(image.bytesPerLine()));
+    };
+    // Where the ball is, as a click would find it.
+    const QSize size = shown->grey.size();
+    tracking::ObjectTracker tracker;
+    if (!tracker.start(grey(shown->grey), benchBall(size, kFirst), size.height() / 20.0)) {
+        result.error = "the tracker found no ball";
+        return result;
+    }
+    // One automatic mark as the main window makes it: a step, the update of the measuring
+    // area, the full-size picture, the object found.
+    auto& steps = result.series["track step"];
+    for (int mark = 0; mark < 59 - kFirst; ++mark) {
+        const auto start = Clock::now();
+        probe.send(media::stepCommand());
+        probe.paint();
+        shown = media::currentFullPicture();
+        if (!shown || !tracker.next(grey(shown->grey)).centre)
+            break;
+        steps.push_back(msSince(start));
+    }
+    media::keepFullPictures(false);
+    probe.finish();
     return result;
 }
 

@@ -25,6 +25,9 @@ ProbeResult probeService(const std::string& path, int frames, QSizeF shape, doub
 // reference decoder in the same process: "cold seek" and "naive seek". A process of its own,
 // so that the reference's memory is not counted as the service's.
 ProbeResult probeFreshSeeks(const std::string& path, int frames, QSizeF shape);
+// Follows the falling ball one frame a mark, as the main window does: the time of each
+// automatic mark ("track step"), until it is lost or starts falling again.
+ProbeResult probeTracking(const std::string& path, QSizeF shape);
 // Opens the file as the main window does, shows its first picture, then a picture in the
 // middle and the 20 after it: "open" and the peak memory.
 ProbeResult probeOpen(const std::string& path);

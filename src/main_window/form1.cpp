@@ -3,6 +3,7 @@
 #include "common/palette.h"
 #include "graphs/form2.h"
 #include "graphs/form3.h"
+#include "main_window/tracking_run.h"
 #include "toolkit/activation.h"
 #include "toolkit/caption_label.h"
 #include "toolkit/command_button.h"
@@ -78,10 +79,12 @@ void Form1::createMenu() {
     mnuopen = file->addAction(QStringLiteral("開く(&O)"));
     mnuclose = file->addAction(QStringLiteral("閉じる(&C)"));
     mnuend = file->addAction(QStringLiteral("終了(&X)"));
-    QMenu* measuring = menuBar()->addMenu(QStringLiteral("測定(&M)"));
-    mnuframetime = measuring->addAction(QStringLiteral("1コマの時間(&T)..."));
-    mnulength = measuring->addAction(QStringLiteral("長さの基準(&L)..."));
-    mnulengthclear = measuring->addAction(QStringLiteral("長さの基準を消す(&E)"));
+    mnumeasure = menuBar()->addMenu(QStringLiteral("測定(&M)"));
+    mnuframetime = mnumeasure->addAction(QStringLiteral("1コマの時間(&T)..."));
+    mnulength = mnumeasure->addAction(QStringLiteral("長さの基準(&L)..."));
+    mnulengthclear = mnumeasure->addAction(QStringLiteral("長さの基準を消す(&E)"));
+    mnumeasure->addSeparator();
+    mnutrack = mnumeasure->addAction(QStringLiteral("自動追跡(&A)..."));
     mnulengthcancel = new QAction(this);
     mnulengthcancel->setShortcut(Qt::Key_Escape);
     addAction(mnulengthcancel);
@@ -144,6 +147,8 @@ void Form1::connectHandlers() {
     connect(mnulength, &QAction::triggered, this, [this] { mnulength_Click(); });
     connect(mnulengthclear, &QAction::triggered, this, [this] { mnulengthclear_Click(); });
     connect(mnulengthcancel, &QAction::triggered, this, [this] { endLengthClicks(); });
+    connect(mnutrack, &QAction::triggered, this, [this] { mnutrack_Click(); });
+    connect(mnumeasure, &QMenu::aboutToShow, this, [this] { mnumeasure_Update(); });
     onClick(Command1, &Form1::Command1_Click);
     onClick(Command2, &Form1::Command2_Click);
     onClick(Command3, &Form1::Command3_Click);

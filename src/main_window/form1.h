@@ -11,10 +11,12 @@
 #include <QUrl>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QAction;
+class QMenu;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
@@ -91,6 +93,13 @@ class Form1 : public QMainWindow {
     void mnuframetime_Click();
     void mnulength_Click();
     void mnulengthclear_Click();
+    // Follows the object of the last mark, marking it every so many frames by itself, each
+    // mark made as a click there makes it, until the object is lost, the video ends, the
+    // table is full or the user stops.
+    void mnutrack_Click();
+    // Enables the measuring menu's items for what is open and marked now.
+    void mnumeasure_Update();
+    bool isTracking() const { return tracking_ != nullptr; }
 
     // Controls.
     QAction* mnuopen = nullptr;
@@ -100,6 +109,8 @@ class Form1 : public QMainWindow {
     QAction* mnulength = nullptr;
     QAction* mnulengthclear = nullptr;
     QAction* mnulengthcancel = nullptr; // Esc while the ends of a reference are clicked
+    QAction* mnutrack = nullptr;
+    QMenu* mnumeasure = nullptr;
     QLabel* Label1 = nullptr;
     toolkit::PictureBox* Picture1 = nullptr;
     toolkit::CommandButton* Cmd_trans = nullptr;
@@ -177,6 +188,12 @@ class Form1 : public QMainWindow {
     double filmedRate_ = 0;
     // The ends clicked so far while a length reference is being set.
     std::optional<std::vector<QPointF>> lengthClicks_;
+
+    // Following an object: one automatic mark each time round the event loop.
+    struct Tracking;
+    std::unique_ptr<Tracking> tracking_;
+    void trackingStep();
+    void endTracking(const QString& why);
 
     QString lastChosenFile_;
     bool ending_ = false;

@@ -33,12 +33,12 @@ double rateReply(const std::string& command) {
 
 void Form1::resetMeasuring(bool videoOpen) {
     endLengthClicks();
+    endTracking({});
     fileRate_ = videoOpen ? rateReply(media::statusFrameRateCommand()) : 0;
     filmedRate_ = videoOpen ? rateReply(media::statusNominalFrameRateCommand()) : 0;
-    mnuframetime->setEnabled(videoOpen);
-    mnulength->setEnabled(videoOpen);
     setFrameTime({});
     setLengthScale(std::nullopt);
+    mnumeasure_Update();
 }
 
 void Form1::askFrameTime() {
@@ -65,7 +65,7 @@ void Form1::setFrameTime(const measurement::TimeBase& time) {
 void Form1::setLengthScale(const std::optional<measurement::LengthReference>& reference) {
     const bool had = Module1::LengthScale.has_value();
     Module1::LengthScale = reference;
-    mnulengthclear->setEnabled(reference.has_value());
+    mnumeasure_Update();
     showLengthScale();
     if (had || reference)
         measuringChanged(Module1::FrameTime.framesPerSecond);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -123,4 +124,33 @@ void LengthDialog::accept() {
     }
     metres_ = *metres;
     QDialog::accept();
+}
+
+TrackGapDialog::TrackGapDialog(QWidget* parent, int frames) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("自動追跡"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("何コマごとにマークしますか")));
+    this->frames = new QSpinBox;
+    this->frames->setRange(1, 300);
+    this->frames->setValue(std::clamp(frames, 1, 300));
+    this->frames->setSuffix(QStringLiteral(" コマ"));
+    this->frames->setAccessibleName(QStringLiteral("マークの間のコマ数"));
+    layout->addWidget(this->frames);
+    buttons = okCancel(this);
+    layout->addWidget(buttons);
+}
+
+TrackingProgress::TrackingProgress(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("自動追跡"));
+    auto* layout = new QVBoxLayout(this);
+    count = new QLabel;
+    layout->addWidget(count);
+    stop = new QPushButton(QStringLiteral("停止"));
+    layout->addWidget(stop);
+    connect(stop, &QPushButton::clicked, this, &QDialog::reject);
+    showMarks(0);
+}
+
+void TrackingProgress::showMarks(int made) {
+    count->setText(QStringLiteral("追跡中: 自動のマーク %1 個").arg(made));
 }

@@ -6,6 +6,9 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
 class QDialogButtonBox;
 class QLineEdit;
 class QRadioButton;
@@ -53,4 +56,23 @@ class LengthDialog : public QDialog {
 
   private:
     double metres_ = 0;
+};
+
+// How many frames apart the automatic marks are to be, 1 to 300.
+class TrackGapDialog : public QDialog {
+  public:
+    TrackGapDialog(QWidget* parent, int frames);
+
+    QSpinBox* frames;
+    QDialogButtonBox* buttons;
+};
+
+// The marks made so far while an object is followed, and 停止; Esc stops too.
+class TrackingProgress : public QDialog {
+  public:
+    explicit TrackingProgress(QWidget* parent);
+    void showMarks(int made);
+
+    QLabel* count;
+    QPushButton* stop;
 };

@@ -6,7 +6,10 @@
 #include "graphs/chart_drawing.h"
 #include "graphs/form2.h"
 #include "graphs/form3.h"
+#include "graphs/least_squares.h"
+#include "graphs/time_series.h"
 #include "media/mci_commands.h"
+#include "moving_disc.h"
 #include "samples/sample_scenes.h"
 #include "support/media_stage.h"
 #include "support/support.h"
@@ -221,6 +224,122 @@ class MeasurementTest : public QObject {
         QVERIFY(support::showsText(*vt->Picture1,
                                    {std::floor(446 - vt->Picture1->textWidth(printed)), 28},
                                    printed, QColor(10, 0, 0)));
+    }
+
+    // One mark by hand, then the rest by itself: every automatic mark lies within half a
+    // pixel of the disc's true middle (0.7 blurred), and where it cannot be sure (the disc
+    // leaves the picture, goes behind a box) tracking stops with a message and no wrong
+    // mark; the accelerations of a whole track are within 1 %.
+    void trackingFollowsTheDisc_data() {
+        QTest::addColumn<QString>("scene");
+        QTest::addColumn<int>("gap");
+        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<int>("least");    // automatic marks
+        QTest::addColumn<QString>("ends"); // what the message says, empty for none
+        QTest::newRow("throw, 30 fps") << "throw" << 1 << 0.5 << 39 << "";
+        QTest::newRow("throw, 60 fps, every 2nd") << "throw60" << 2 << 0.5 << 39 << "";
+        QTest::newRow("a disc of 5 pixels") << "small" << 1 << 0.5 << 39 << "";
+        QTest::newRow("motion blur") << "blur" << 1 << 0.7 << 39 << "";
+        QTest::newRow("a pendulum bob that turns, the light changing")
+            << "pendulum" << 1 << 0.5 << 44 << "";
+        QTest::newRow("a disc of the same colour far off") << "twin" << 1 << 0.5 << 39 << "";
+        QTest::newRow("portrait, display matrix") << "portrait" << 1 << 0.5 << 39 << "";
+        QTest::newRow("leaving the picture") << "leaves" << 1 << 0.5 << 20 << "画面の外に出ました";
+        QTest::newRow("behind a box") << "box" << 1 << 0.5 << 15 << "見失いました";
+    }
+    void trackingFollowsTheDisc() {
+        QFETCH(QString, scene);
+        QFETCH(int, gap);
+        QFETCH(double, tolerance);
+        QFETCH(int, least);
+        QFETCH(QString, ends);
+        e2etest::MovingDisc disc;
+        videogen::VideoSettings stored{.codec = videogen::Codec::Mjpeg, .frames = 41};
+        disc.centre = [](double t) { return QPointF(30.5 + 90 * t, 200.5 - 100 * t + 75 * t * t); };
+        QPointF acceleration(0, 150); // of the throws, in source pixels
+        if (scene == "throw60") {
+            disc.fps = 60;
+            stored.frames = 81;
+        } else if (scene == "small") {
+            disc.radius = 2.5;
+        } else if (scene == "blur") {
+            disc.exposure = 1 / 60.0;
+        } else if (scene == "pendulum") {
+            const auto swing = [](double t) { return 0.5 * std::cos(2 * M_PI * t / 1.5); };
+            disc.centre = [swing](double t) {
+                return QPointF(160.5, 20.5) + 150 * QPointF(std::sin(swing(t)), std::cos(swing(t)));
+            };
+            disc.radius = 10;
+            disc.turn = swing;
+            disc.light = [](double t) { return 1 - 0.25 * t / 1.5; };
+            stored.frames = 46;
+        } else if (scene == "twin") {
+            disc.twin = QPointF(280.5, 40.5);
+        } else if (scene == "portrait") { // stored lying, shown upright at 3/4 in the middle
+            disc.upright = QSize(180, 320);
+            disc.centre = [](double t) {
+                return QPointF(20.5 + 60 * t, 280.5 - 200 * t + 120 * t * t);
+            };
+            acceleration = QPointF(0, 240);
+            stored = {.codec = videogen::Codec::H264,
+                      .width = 320,
+                      .height = 180,
+                      .frames = 41,
+                      .gop = 12,
+                      .maxBFrames = 2,
+                      .rotation = -90};
+        } else if (scene == "leaves") {
+            disc.centre = [](double t) { return QPointF(200.5 + 150 * t, 120.5); };
+        } else if (scene == "box") {
+            disc.box = QRectF(100, 0, 24, 240);
+        }
+        const bool portrait = scene == "portrait";
+        const double scale = portrait ? 0.75 : 1.0;
+        const QPointF offset = portrait ? QPointF(92, 0) : QPointF();
+        const auto shown = [&](int frame) {
+            return disc.centre(frame / disc.fps) * scale + offset;
+        };
+        const QString path = QDir(d_->folder()).filePath(scene + (portrait ? ".mp4" : ".avi"));
+        QCOMPARE(videogen::writeVideo(path.toStdString(), e2etest::discVideo(disc, stored)),
+                 std::string());
+        d_->open(path);
+        const QPointF first = shown(0) - QPointF(0.5, 0.5);
+        d_->run(QStringLiteral("play; pause; rewind; transfer; mark %1 %2; track %3")
+                    .arg(std::round(first.x()))
+                    .arg(std::round(first.y()))
+                    .arg(gap));
+        Form1& f = d_->form();
+        QVERIFY2(Module1::MarkCount - 1 >= least, qPrintable(QString::number(Module1::MarkCount)));
+        QCOMPARE(d_->messages.size(), ends.isEmpty() ? 0 : 1);
+        QVERIFY(ends.isEmpty() || d_->messages.front().text.contains(ends));
+        int frame = 0;
+        double worst = 0;
+        for (int i = 2; i <= Module1::MarkCount; ++i) {
+            frame += Module1::FrameGap[i - 1];
+            QCOMPARE(Module1::FrameGap[i - 1], gap);
+            const QPointF off = QPointF(f.PixX[i] + 0.5, f.PixY[i] + 0.5) - shown(frame);
+            worst = std::max(worst, std::hypot(off.x(), off.y()));
+            QVERIFY2(std::hypot(off.x(), off.y()) <= tolerance,
+                     qPrintable(QStringLiteral("mark %1 (frame %2) %3 px off")
+                                    .arg(i)
+                                    .arg(frame)
+                                    .arg(std::hypot(off.x(), off.y()))));
+        }
+        qInfo("%d automatic marks, the worst %.2f px off", Module1::MarkCount - 1, worst);
+        if (!disc.turn && ends.isEmpty()) { // a whole throw: its accelerations
+            const int marks = Module1::MarkCount;
+            std::array<float, Module1::kTableSize> vx{}, vy{}, t{};
+            graphs::intervalVelocities(marks, Module1::FrameGap, Module1::PosX, Module1::PosY, vx,
+                                       vy, t, disc.fps);
+            const auto span = [marks](const auto& a) { return std::span(a).subspan(1, marks - 1); };
+            const auto ax = graphs::fitLine(span(t), span(vx));
+            const auto ay = graphs::fitLine(span(t), span(vy));
+            QVERIFY(ax && ay);
+            const double truth = -acceleration.y() * scale / samples::kPixelsPerUnit;
+            qInfo("ax %.4f ay %.4f (truth %.4f)", ax->a, ay->a, truth);
+            QVERIFY(std::abs(ax->a) < 0.01 * std::abs(truth));
+            QVERIFY(std::abs(ay->a / truth - 1) < 0.01);
+        }
     }
 
     // The sample tool writes every sample; each shows the disc where its documented motion

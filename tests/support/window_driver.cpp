@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -215,6 +216,16 @@ void Driver::run(const QString& script) {
                 return dialog.result();
             };
             click(number(3), number(4));
+        } else if (verb == u"track") { // every n frames, until it ends by itself
+            dialogAnswer = [n = int(number(1))](QDialog& d) {
+                auto& dialog = dynamic_cast<TrackGapDialog&>(d);
+                dialog.frames->setValue(n);
+                dialog.buttons->button(QDialogButtonBox::Ok)->click();
+                return dialog.result();
+            };
+            f.mnutrack_Click();
+            if (!QTest::qWaitFor([&f] { return !f.isTracking(); }, 120000))
+                qFatal("tracking never ended");
         } else if (verb == u"lengthclear") {
             f.mnulengthclear->trigger();
         } else if (verb == u"escape") {
@@ -271,8 +282,9 @@ QString Driver::differences(const QString& expected) {
          }},
         {"menu",
          [&] {
+             f.mnumeasure_Update(); // as the menu opens
              QStringList on;
-             for (QAction* item : {f.mnuframetime, f.mnulength, f.mnulengthclear})
+             for (QAction* item : {f.mnuframetime, f.mnulength, f.mnulengthclear, f.mnutrack})
                  if (item->isEnabled())
                      on << item->text().section(u'(', 0, 0);
              return on.isEmpty() ? QStringLiteral("-") : on.join(u',');

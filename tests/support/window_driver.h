@@ -59,7 +59,8 @@ class Driver {
     // rewind, drag n (the slider), tick (the timer), transfer, mark x y, rmark x y (right
     // button), eraseLast, eraseAll, flipX, flipY, st, vt; frametime counted|file|filmed|typed
     // [text] (the dialog answered with OK), length [x1 y1 x2 y2 value unit] (the menu item, the
-    // two ends clicked, the dialog answered with OK), lengthclear, escape.
+    // two ends clicked, the dialog answered with OK), lengthclear, escape, track n (every n
+    // frames, until it ends).
     void run(const QString& script);
     // Which of the blank-separated "key=value" pairs differ from the window: marks, counter,
     // x, y (the coordinate boxes, "-" when empty), enabled, frame (in the measuring area),

@@ -9,6 +9,7 @@
 #include "graphs/least_squares.h"
 #include "graphs/magnification.h"
 #include "graphs/time_series.h"
+#include "main_window/tracking_geometry.h"
 #include "main_window/video_files.h"
 #include "main_window/video_folders.h"
 #include "measurement/conversion.h"
@@ -38,6 +39,8 @@
 #include "toolkit/handle_registry.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/raster.h"
+#include "tracking/motion_prediction.h"
+#include "tracking/picture_match.h"
 #include "videogen/frame_code.h"
 
 #include <QApplication>
@@ -1090,6 +1093,73 @@ class ToolkitTest : public QObject {
     }
 };
 
+// Finding an object: on a grey disc drawn at a known middle.
+class TrackingTest : public QObject {
+    Q_OBJECT
+    // A dark disc of `radius` on a pale ground, its middle at `centre`, edges anti-aliased.
+    static QImage disc(QPointF centre, double radius, QSize size = QSize(120, 90)) {
+        QImage picture(size, QImage::Format_Grayscale8);
+        picture.fill(QColor(210, 210, 210));
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(60, 60, 60));
+        p.drawEllipse(centre, radius, radius);
+        return picture;
+    }
+    static cv::Mat mat(const QImage& grey) {
+        return cv::Mat(grey.height(), grey.width(), CV_8UC1, const_cast<uchar*>(grey.constBits()),
+                       static_cast<std::size_t>(grey.bytesPerLine()));
+    }
+
+  private slots:
+    void parabolasAndPredictions() {
+        using tracking::parabolaPeak;
+        QCOMPARE(parabolaPeak(0.5, 1.0, 0.5), 0.0);
+        QCOMPARE(parabolaPeak(0.0, 1.0, 0.5), 0.25 / 1.5);
+        QCOMPARE(parabolaPeak(1.0, 1.0, 1.0), 0.0); // flat: no peak
+        QCOMPARE(parabolaPeak(0.0, 0.9, 1.0), 0.5); // beyond the next: held at the edge
+        const QPointF falling[] = {{0, 0}, {1, 1}, {2, 4}, {3, 9}};
+        QCOMPARE(tracking::predictNext(std::span(falling, 1)), QPointF(0, 0));
+        QCOMPARE(tracking::predictNext(std::span(falling, 2)), QPointF(2, 2));
+        QCOMPARE(tracking::predictNext(std::span(falling, 4)), QPointF(4, 16));
+        QCOMPARE(tracking::predictionSlack(std::span(falling, 4), 3.0), 3.0);
+    }
+    // The middle of what stands out, to a small fraction of a pixel; nothing on a blank
+    // ground or at the edge.
+    void blobsAndPatches() {
+        const QPointF middle(40.3, 31.7);
+        const QImage picture = disc(middle, 6);
+        const auto blob = tracking::findBlob(mat(picture), {42, 30}, 14);
+        QVERIFY(blob);
+        QVERIFY(std::hypot(blob->centre.x() - middle.x(), blob->centre.y() - middle.y()) < 0.05);
+        QVERIFY(std::abs(blob->area - M_PI * 36) < 4);
+        QImage blank(120, 90, QImage::Format_Grayscale8);
+        blank.fill(200);
+        QVERIFY(!tracking::findBlob(mat(blank), {60, 45}, 10));
+        QVERIFY(!tracking::findBlob(mat(picture), {5, 45}, 10));
+        // The patch around it, found again where the disc has moved by a fraction.
+        const cv::Mat patch = tracking::cutPatch(mat(picture), middle, 10);
+        const QPointF moved(47.8, 35.1);
+        const QImage later = disc(moved, 6);
+        const auto match = tracking::findPatch(mat(later), patch, {46, 34}, 6);
+        QVERIFY(match && match->score > 0.95 && match->rival < 0.5);
+        QVERIFY(std::hypot(match->centre.x() - moved.x(), match->centre.y() - moved.y()) < 0.2);
+        QVERIFY(!tracking::findPatch(mat(later), patch, {2, 34}, 6)); // no room at the edge
+    }
+    // Marks and the full-size picture: a 1920 x 1080 picture shown 320 x 180 from row 30.
+    void measuringAreaAndPicture() {
+        using namespace tracking_geometry;
+        const QRect shownAt(0, 30, 320, 180);
+        const QSize picture(1920, 1080);
+        QCOMPARE(markToPicture({0, 30}, shownAt, picture), QPointF(3, 3));
+        QCOMPARE(pictureToMark({3, 3}, shownAt, picture), QPointF(0, 30));
+        QCOMPARE(pictureToMark(markToPicture({12.25, 99.5}, shownAt, picture), shownAt, picture),
+                 QPointF(12.25, 99.5));
+        QCOMPARE(pictureScale(shownAt, picture), 6.0);
+    }
+};
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     NumberFormatTest numbers;
@@ -1101,10 +1171,11 @@ int main(int argc, char** argv) {
     ServiceUnitsTest service;
     FrameCodeTest frameCode;
     ToolkitTest toolkit;
+    TrackingTest tracking;
     int failed = 0;
     for (QObject* test :
          std::initializer_list<QObject*>{&numbers, &measurement, &raster, &graphs, &commands,
-                                         &channel, &service, &frameCode, &toolkit})
+                                         &channel, &service, &frameCode, &toolkit, &tracking})
         failed += QTest::qExec(test, argc, argv);
     return failed == 0 ? 0 : 1;
 }
