@@ -8,6 +8,7 @@
 #include "graphs/form3.h"
 #include "graphs/least_squares.h"
 #include "graphs/time_series.h"
+#include "main_window/measuring_dialogs.h"
 #include "media/mci_commands.h"
 #include "moving_disc.h"
 #include "samples/sample_scenes.h"
@@ -17,8 +18,11 @@
 #include "toolkit/command_button.h"
 #include "toolkit/picture_box.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <cmath>
 
@@ -246,6 +250,7 @@ class MeasurementTest : public QObject {
         QTest::newRow("portrait, display matrix") << "portrait" << 1 << 0.5 << 39 << "";
         QTest::newRow("leaving the picture") << "leaves" << 1 << 0.5 << 20 << "画面の外に出ました";
         QTest::newRow("behind a box") << "box" << 1 << 0.5 << 15 << "見失いました";
+        QTest::newRow("up to 100 marks") << "slow" << 1 << 0.5 << 99 << "";
     }
     void trackingFollowsTheDisc() {
         QFETCH(QString, scene);
@@ -292,6 +297,9 @@ class MeasurementTest : public QObject {
             disc.centre = [](double t) { return QPointF(200.5 + 150 * t, 120.5); };
         } else if (scene == "box") {
             disc.box = QRectF(100, 0, 24, 240);
+        } else if (scene == "slow") { // longer than 100 marks
+            disc.centre = [](double t) { return QPointF(40.5 + 50 * t, 120.5); };
+            stored.frames = 130;
         }
         const bool portrait = scene == "portrait";
         const double scale = portrait ? 0.75 : 1.0;
@@ -326,7 +334,7 @@ class MeasurementTest : public QObject {
                                     .arg(std::hypot(off.x(), off.y()))));
         }
         qInfo("%d automatic marks, the worst %.2f px off", Module1::MarkCount - 1, worst);
-        if (!disc.turn && ends.isEmpty()) { // a whole throw: its accelerations
+        if (!disc.turn && ends.isEmpty() && scene != "slow") { // a whole throw
             const int marks = Module1::MarkCount;
             std::array<float, Module1::kTableSize> vx{}, vy{}, t{};
             graphs::intervalVelocities(marks, Module1::FrameGap, Module1::PosX, Module1::PosY, vx,
@@ -340,6 +348,40 @@ class MeasurementTest : public QObject {
             QVERIFY(std::abs(ax->a) < 0.01 * std::abs(truth));
             QVERIFY(std::abs(ay->a / truth - 1) < 0.01);
         }
+    }
+
+    // Stopped from its window (Esc), tracking keeps the marks made and makes no more; it
+    // offers the gap between the last two marks.
+    void trackingStopsWhenAsked() {
+        e2etest::MovingDisc disc;
+        disc.centre = [](double t) { return QPointF(40.5 + 50 * t, 120.5); };
+        const QString path = QDir(d_->folder()).filePath("stop.avi");
+        QCOMPARE(
+            videogen::writeVideo(path.toStdString(), e2etest::discVideo(disc, {.frames = 200})),
+            std::string());
+        d_->open(path);
+        d_->run("play; pause; rewind; transfer; mark 40 120; step 3; transfer; mark 45 120");
+        Form1& f = d_->form();
+        int offered = 0;
+        d_->dialogAnswer = [&offered](QDialog& d) {
+            auto& dialog = dynamic_cast<TrackGapDialog&>(d);
+            offered = dialog.frames->value();
+            dialog.buttons->button(QDialogButtonBox::Ok)->click();
+            return dialog.result();
+        };
+        f.mnutrack_Click();
+        QCOMPARE(offered, 3);
+        while (f.isTracking() && Module1::MarkCount < 5) // a mark each time round
+            QCoreApplication::processEvents();
+        auto* progress = f.findChild<TrackingProgress*>();
+        QVERIFY(progress && progress->isVisible());
+        QTest::keyClick(progress, Qt::Key_Escape);
+        QVERIFY(!f.isTracking());
+        const int made = Module1::MarkCount;
+        QCoreApplication::processEvents();
+        QCOMPARE(int(Module1::MarkCount), made);
+        QVERIFY(made < 10 && d_->messages.isEmpty());
+        QCOMPARE(Module1::FrameGap[made - 1], 3);
     }
 
     // The sample tool writes every sample; each shows the disc where its documented motion

@@ -144,6 +144,8 @@ class MainWindowTest : public QObject {
         const QString tenCm = "length 10 100 110 100 50 cm";
         row("measuring menu without a video", "", "menu=- rate=30 scale=-");
         row("measuring menu with one", "open 30", "menu=1コマの時間,長さの基準 rate=30");
+        row("following needs a mark", "open 30; play; pause; mark 50 50",
+            "menu=1コマの時間,長さの基準,自動追跡");
         row("a typed rate", "open 30; frametime typed 120", "rate=120 boxes=0");
         row("full-width digits", "open 30; frametime typed １２０", "rate=120");
         row("rates refused",
