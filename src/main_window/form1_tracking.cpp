@@ -31,10 +31,6 @@ std::int32_t statusNumber(const std::string& command) {
     return media::readNumericReply(reply);
 }
 
-QString frameText(std::int32_t frame) {
-    return QString::number(frame);
-}
-
 } // namespace
 
 void Form1::mnumeasure_Update() {
@@ -112,7 +108,7 @@ void Form1::trackingStep() {
                                     ? run.tracker.next(greyMat(shown->grey))
                                     : tracking::Step{std::nullopt, tracking::Lost::Faint};
     if (!step.centre) {
-        const QString frame = frameText(position + run.gap);
+        const QString frame = QString::number(position + run.gap);
         endTracking(step.lost == tracking::Lost::Outside
                         ? QStringLiteral("コマ %1 で物体が画面の外に出ました。").arg(frame)
                         : QStringLiteral("コマ %1 で物体を見失いました。").arg(frame));

@@ -326,6 +326,8 @@ void DecodeWorker::keepFull(int rank, const AVFrame* frame) {
 }
 
 DecodeWorker::FullPicture DecodeWorker::fullPicture() {
+    if (!keepingFull_)
+        return {};
     const ShownPicture shown = waitForPicture();
     const int rank = source_.index().rankAtSlot(shown.slot);
     const auto kept = [&] {
