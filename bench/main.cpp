@@ -70,7 +70,11 @@ bench::ProbeResult measureService(const std::string& path, const bench::BenchVid
     bench::ProbeResult result = runInChild(QStringList{"--probe"} + shape +
                                            QStringList{QString::number(double(s.fpsNum) / s.fpsDen),
                                                        QString::number(video.crossedKeyframe())});
-    for (const char* probe : {"--seek-probe", "--track-probe"}) {
+    // The tracking targets are set for 720p and 1080p.
+    const bool tracked = s.height == 720 || s.height == 1080;
+    for (const char* probe : {"--seek-probe", tracked ? "--track-probe" : nullptr}) {
+        if (!probe)
+            continue;
         const bench::ProbeResult more = runInChild(QStringList{probe} + shape);
         result.series.insert(more.series.begin(), more.series.end());
         if (result.error.empty())

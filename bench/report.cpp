@@ -172,7 +172,8 @@ std::string formatFigures(const std::vector<VideoFigures>& rounds) {
     out += row("random seek (+ update)", summarize(series("seek")));
     out += row("random seek, fresh open (+ update)", summarize(series("cold seek")));
     out += row("update alone", summarize(series("update")));
-    out += row("tracking: one automatic mark", summarize(series("track step")));
+    if (!series("track step").empty())
+        out += row("tracking: one automatic mark", summarize(series("track step")));
     out += row("reverse step, one per 150 ms", summarize(series("reverse at pace")));
     out += row("playback |error| vs due time", summarize(absolute(series("pacing error"))));
     out += row("floor: decode + scale a picture",

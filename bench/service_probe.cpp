@@ -284,15 +284,11 @@ ProbeResult probeTracking(const std::string& path, QSizeF shape) {
         result.error = "no full-size picture";
         return result;
     }
-    const auto grey = [](const QImage& image) {
-        return cv::Mat(image.height(), image.width(), CV_8UC1,
-                       const_cast<uchar*>(image.constBits()),
-                       static_cast<std::size_t>(image.bytesPerLine()));
-    };
     // Where the ball is, as a click would find it.
     const QSize size = shown->grey.size();
     tracking::ObjectTracker tracker;
-    if (!tracker.start(grey(shown->grey), benchBall(size, kFirst), size.height() / 20.0)) {
+    if (!tracker.start(tracking::greyView(shown->grey), benchBall(size, kFirst),
+                       size.height() / 20.0)) {
         result.error = "the tracker found no ball";
         return result;
     }
@@ -304,7 +300,7 @@ ProbeResult probeTracking(const std::string& path, QSizeF shape) {
         probe.send(media::stepCommand());
         probe.paint();
         shown = media::currentFullPicture();
-        if (!shown || !tracker.next(grey(shown->grey)).centre)
+        if (!shown || !tracker.next(tracking::greyView(shown->grey)).centre)
             break;
         steps.push_back(msSince(start));
     }

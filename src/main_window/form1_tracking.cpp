@@ -13,17 +13,11 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <cmath>
-#include <opencv2/core.hpp>
 
 namespace {
 
 // How far from a mark the object it marks is looked for, in pixels of the measuring area.
 constexpr double kObjectReach = 12.0;
-
-cv::Mat greyMat(const QImage& grey) {
-    return cv::Mat(grey.height(), grey.width(), CV_8UC1, const_cast<uchar*>(grey.constBits()),
-                   static_cast<std::size_t>(grey.bytesPerLine()));
-}
 
 std::int32_t statusNumber(const std::string& command) {
     std::string reply;
@@ -71,7 +65,7 @@ void Form1::mnutrack_Click() {
         if (k >= 2 && Module1::FrameGap[k - 1] == run->gap)
             before = toPicture(k - 1);
         started = run->tracker.start(
-            greyMat(shown->grey), toPicture(k),
+            tracking::greyView(shown->grey), toPicture(k),
             kObjectReach * tracking_geometry::pictureScale(run->shownAt, run->picture), before);
     }
     if (!started) {
@@ -105,7 +99,7 @@ void Form1::trackingStep() {
     Cmd_trans_Click();
     const std::optional<media::service::FullPicture> shown = media::currentFullPicture();
     const tracking::Step step = shown && shown->grey.size() == run.picture
-                                    ? run.tracker.next(greyMat(shown->grey))
+                                    ? run.tracker.next(tracking::greyView(shown->grey))
                                     : tracking::Step{std::nullopt, tracking::Lost::Faint};
     if (!step.centre) {
         const QString frame = QString::number(position + run.gap);

@@ -19,7 +19,6 @@ struct TimeBase {
     double framesPerSecond = kCountedFramesPerSecond;
     TimeSource source = TimeSource::Counted;
 
-    bool counted() const { return source == TimeSource::Counted; }
     // What a second counted at 1/30 s a frame really lasts: 30 / the rate.
     double stretch() const { return kCountedFramesPerSecond / framesPerSecond; }
 };

@@ -120,6 +120,11 @@ cv::Mat cutPatch(const cv::Mat& grey, QPointF centre, int half) {
     return patch;
 }
 
+cv::Mat greyView(const QImage& grey) {
+    return cv::Mat(grey.height(), grey.width(), CV_8UC1, const_cast<uchar*>(grey.constBits()),
+                   static_cast<std::size_t>(grey.bytesPerLine()));
+}
+
 double parabolaPeak(double before, double at, double after) {
     const double curve = before - 2 * at + after;
     if (!(curve < 0))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPointF>
 #include <opencv2/core.hpp>
 #include <optional>
@@ -38,6 +39,10 @@ std::optional<Match> findPatch(const cv::Mat& grey, const cv::Mat& patch, QPoint
 // The square patch of `half` pixels each side of its middle, resampled so that `centre` is
 // that middle.
 cv::Mat cutPatch(const cv::Mat& grey, QPointF centre, int half);
+
+// A grey picture (QImage::Format_Grayscale8) as OpenCV sees it, without a copy: valid while
+// the picture lives and is not changed.
+cv::Mat greyView(const QImage& grey);
 
 // The top of the parabola through three equally spaced samples, as an offset from the middle
 // one, within -0.5..0.5.

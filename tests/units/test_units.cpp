@@ -1107,10 +1107,6 @@ class TrackingTest : public QObject {
         p.drawEllipse(centre, radius, radius);
         return picture;
     }
-    static cv::Mat mat(const QImage& grey) {
-        return cv::Mat(grey.height(), grey.width(), CV_8UC1, const_cast<uchar*>(grey.constBits()),
-                       static_cast<std::size_t>(grey.bytesPerLine()));
-    }
 
   private slots:
     void parabolasAndPredictions() {
@@ -1130,22 +1126,23 @@ class TrackingTest : public QObject {
     void blobsAndPatches() {
         const QPointF middle(40.3, 31.7);
         const QImage picture = disc(middle, 6);
-        const auto blob = tracking::findBlob(mat(picture), {42, 30}, 14);
+        const auto blob = tracking::findBlob(tracking::greyView(picture), {42, 30}, 14);
         QVERIFY(blob);
         QVERIFY(std::hypot(blob->centre.x() - middle.x(), blob->centre.y() - middle.y()) < 0.05);
         QVERIFY(std::abs(blob->area - M_PI * 36) < 4);
         QImage blank(120, 90, QImage::Format_Grayscale8);
         blank.fill(200);
-        QVERIFY(!tracking::findBlob(mat(blank), {60, 45}, 10));
-        QVERIFY(!tracking::findBlob(mat(picture), {5, 45}, 10));
+        QVERIFY(!tracking::findBlob(tracking::greyView(blank), {60, 45}, 10));
+        QVERIFY(!tracking::findBlob(tracking::greyView(picture), {5, 45}, 10));
         // The patch around it, found again where the disc has moved by a fraction.
-        const cv::Mat patch = tracking::cutPatch(mat(picture), middle, 10);
+        const cv::Mat patch = tracking::cutPatch(tracking::greyView(picture), middle, 10);
         const QPointF moved(47.8, 35.1);
         const QImage later = disc(moved, 6);
-        const auto match = tracking::findPatch(mat(later), patch, {46, 34}, 6);
+        const auto match = tracking::findPatch(tracking::greyView(later), patch, {46, 34}, 6);
         QVERIFY(match && match->score > 0.95 && match->rival < 0.5);
         QVERIFY(std::hypot(match->centre.x() - moved.x(), match->centre.y() - moved.y()) < 0.2);
-        QVERIFY(!tracking::findPatch(mat(later), patch, {2, 34}, 6)); // no room at the edge
+        QVERIFY(!tracking::findPatch(tracking::greyView(later), patch, {2, 34},
+                                     6)); // no room at the edge
     }
     // Marks and the full-size picture: a 1920 x 1080 picture shown 320 x 180 from row 30.
     void measuringAreaAndPicture() {
