@@ -8,11 +8,8 @@
 #include "toolkit/dialogs.h"
 
 #include <QAction>
-#include <QMenu>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
-#include <cmath>
 
 namespace {
 
@@ -39,6 +36,7 @@ void Form1::mnutrack_Click() {
     mnumeasure_Update();
     if (!mnutrack->isEnabled())
         return;
+    endLengthClicks(); // every click from here on is a mark
     const int k = Module1::MarkCount;
     TrackGapDialog ask(this, k >= 2 ? Module1::FrameGap[k - 1] : 1);
     if (toolkit::runDialog(ask) != QDialog::Accepted)
