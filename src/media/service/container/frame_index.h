@@ -28,6 +28,7 @@ class FrameIndex {
         int size = 0;                    // bytes; 0 unknown
         bool keyframe = false;
         bool shows = true; // gives a picture of its own
+        bool cut = false;  // the file ends inside it: only decoding tells whether it shows
     };
     // Where decoding can start: the first packet, and every keyframe.
     struct Start {

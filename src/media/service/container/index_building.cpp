@@ -81,14 +81,18 @@ std::vector<FrameIndex::Packet> copyMovIndex(const AVStream* stream, std::uint64
     packets.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
         const AVIndexEntry* e = avformat_index_get_entry(const_cast<AVStream*>(stream), i);
-        // Samples past the end of a file cut short are not there to be read.
+        // Samples past the end of a file cut short are not there to be read; the one the cut
+        // runs through is read as far as it goes.
         if (!e || e->size <= 0 || e->pos < 0 || std::uint64_t(e->pos) >= fileSize)
             continue;
+        const std::uint64_t left = fileSize - std::uint64_t(e->pos);
+        const bool cut = std::uint64_t(e->size) > left;
         packets.push_back({.timestamp = e->timestamp,
                            .offset = e->pos,
-                           .size = e->size,
+                           .size = cut ? int(left) : e->size,
                            .keyframe = (e->flags & AVINDEX_KEYFRAME) != 0,
-                           .shows = (e->flags & AVINDEX_DISCARD_FRAME) == 0});
+                           .shows = (e->flags & AVINDEX_DISCARD_FRAME) == 0,
+                           .cut = cut});
     }
     return packets;
 }
@@ -130,12 +134,17 @@ bool scanPackets(AVFormatContext* format, int streamIndex, bool avi, Scan& scan,
                                      : (scan.packets.empty() ? 0 : scan.packets.back().timestamp);
             const bool shows =
                 (packet->flags & AV_PKT_FLAG_DISCARD) == 0 && !fields.isSecondField(packet);
+            // A demuxer that reads a packet short at the end of the file calls it corrupt.
+            const bool cut = (packet->flags & AV_PKT_FLAG_CORRUPT) && packet->pos >= 0 &&
+                             fileSize > 0 &&
+                             std::uint64_t(packet->pos) + std::uint64_t(packet->size) >= fileSize;
             scan.packets.push_back({.timestamp = seekTo,
                                     .pts = packet->pts,
                                     .offset = avi ? -1 : packet->pos,
                                     .size = packet->size,
                                     .keyframe = (packet->flags & AV_PKT_FLAG_KEY) != 0,
-                                    .shows = shows});
+                                    .shows = shows,
+                                    .cut = cut});
             if (shows) {
                 scan.everyPictureTimed = scan.everyPictureTimed && packet->pts != AV_NOPTS_VALUE;
                 scan.shownPts.push_back(packet->pts);

@@ -112,7 +112,7 @@ std::int32_t VideoDecoder::open(const std::string& path, ReadingProgress* progre
         return code;
     }
     // The first picture proves that the stream can be shown.
-    if (!findFirstPicture()) {
+    if (!findFirstPicture() || !dropCutPicturesNeverShown()) {
         close();
         return kErrCorruptFile;
     }
@@ -237,6 +237,35 @@ bool VideoDecoder::findFirstPicture() {
     for (const auto& [packet, pts] : sent)
         if (packet >= 0 && index_.packet(packet).shows && pts != AV_NOPTS_VALUE &&
             pts < out.back() && std::find(out.begin(), out.end(), pts) == out.end())
+            never.push_back(packet);
+    if (!never.empty())
+        index_ = index_.withoutPictures(never);
+    return !index_.empty();
+}
+
+bool VideoDecoder::dropCutPicturesNeverShown() {
+    std::vector<int> cut;
+    for (int i = 0; i < index_.packetCount(); ++i)
+        if (index_.packet(i).cut && index_.packet(i).shows)
+            cut.push_back(i);
+    if (cut.empty() || numbering_.method() != PictureNumbering::Method::ByTimestamp)
+        return true;
+    int k = index_.startCount() - 1;
+    while (k > 0 && index_.start(k).packet > cut.front())
+        --k;
+    if (!seekToStart(k, 0))
+        return true;
+    std::vector<std::pair<int, std::int64_t>> sent;
+    std::vector<std::int64_t> out;
+    sentLog_ = &sent;
+    while (const auto output = nextOutput())
+        if (output->frame && output->frame->pts != AV_NOPTS_VALUE)
+            out.push_back(output->frame->pts);
+    sentLog_ = nullptr;
+    std::vector<int> never;
+    for (const auto& [packet, pts] : sent)
+        if (std::binary_search(cut.begin(), cut.end(), packet) && pts != AV_NOPTS_VALUE &&
+            std::find(out.begin(), out.end(), pts) == out.end())
             never.push_back(packet);
     if (!never.empty())
         index_ = index_.withoutPictures(never);

@@ -92,6 +92,10 @@ class VideoDecoder {
     // Finds the first picture; by timestamp, also which packets at the head of the stream
     // never give a picture (before the first keyframe, or leading pictures it drops).
     bool findFirstPicture();
+    // A file cut short ends inside a packet: a cut JPEG still shows its top rows, a cut H.264
+    // slice shows nothing. Decodes the last pictures to drop the cut ones that never come out,
+    // as the ffmpeg tool shows none there.
+    bool dropCutPicturesNeverShown();
     // How many pictures to decode at the head to see that the timestamps follow the display
     // order.
     int headPicturesToCheckOrder() const;
